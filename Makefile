@@ -1,0 +1,51 @@
+# make run   set up, build and start Tarvella
+# make test  set up, build and run every test
+BUILD ?= build
+BUILD_SAN ?= build-sanitize
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build test test-unit test-sanitize run bench format install clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test-unit: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+$(BUILD_SAN)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD_SAN) -DCMAKE_BUILD_TYPE=Debug -DTARVELLA_SANITIZE=ON \
+	  -DTARVELLA_APP=OFF -DTARVELLA_BENCH=OFF
+
+# The unit tests once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps $(BUILD_SAN)/CMakeCache.txt
+	cmake --build $(BUILD_SAN) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(BUILD_SAN) --output-on-failure -j $(JOBS)
+
+test: test-unit test-sanitize
+
+run: build
+	@scripts/run.sh $(BUILD)
+
+bench: build
+	$(BUILD)/bin/bench_accuracy
+	$(BUILD)/bin/bench_speed
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+install: build
+	cmake --install $(BUILD)
+
+clean:
+	rm -rf $(BUILD) $(BUILD_SAN)

@@ -1,0 +1,26 @@
+// Gregorian calendar arithmetic on dates held as three ints, changed in place.
+#pragma once
+
+namespace tarvella {
+
+int IsLeapYear(int year);
+
+// Length of month 1..12 in that year; 0 for a month outside 1..12.
+int DaysInMonth(int year, int month);
+
+// Moves the date n >= 0 days forward; n <= 0 leaves it unchanged.
+void AddDays(int n, int& year, int& month, int& day);
+
+// Brings hours from [-24, 48) into [0, 24), moving the date by at most one day.
+void CarryHours(int& year, int& month, int& day, double& hours);
+
+// Julian day number (the day count that begins at noon of the date). Linear in day, so a day past
+// the month's end counts on into the next month.
+double JulianDayNumber(int year, int month, int day);
+
+// Counts a day number past its month's end (31 February, read from a hand-edited file) on into the
+// following months, as JulianDayNumber does. Returns false for a month outside 1..12 or a day
+// below 1, which no rule turns into a date.
+bool NormalizeDate(int& year, int& month, int& day);
+
+}  // namespace tarvella

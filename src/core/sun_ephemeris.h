@@ -1,0 +1,69 @@
+// The Sun ephemeris table "18002099.sun": the Sun's tropical longitude at 0h and 12h UT of every
+// day from 1800 to 2099, in 16-byte day slots of 31 a month, and the Sun's sidereal position at a
+// local instant read from it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/ayanamsa.h"
+#include "core/chart_moment.h"
+
+namespace tarvella {
+
+inline constexpr const char* kSunFileName = "18002099.sun";
+inline constexpr int kFirstTableYear = 1800;
+inline constexpr int kLastTableYear = 2099;
+inline constexpr int kSlotsPerYear = 372;
+inline constexpr int kSlotBytes = 16;
+inline constexpr std::int64_t kSunFileSize =
+    std::int64_t{kSlotsPerYear} * (kLastTableYear - kFirstTableYear + 1) * kSlotBytes;
+
+// Byte offset of a date's slot: 16 x (372 x year + 31 x month + day - 669632). 64-bit, so any
+// int date gives an offset that the range check can refuse.
+std::int64_t SlotOffset(int year, int month, int day);
+
+// A value is an IEEE double stored as two big-endian 32-bit words, the low word first.
+double DecodeSunValue(const unsigned char* bytes);
+void EncodeSunValue(double value, unsigned char* bytes);
+
+enum class SunFileStatus { Ok, Missing, NotAFile, WrongSize, Unreadable };
+
+class SunEphemeris {
+public:
+    // Opens and loads the table once; the whole file is 1.7 MB and every later read is a copy.
+    SunFileStatus Open(const std::string& path);
+    bool IsOpen() const { return !bytes_.empty(); }
+
+    // Decodes n values from the absolute byte offset; false, with nothing read, when any byte
+    // would lie outside the table.
+    bool ReadValues(std::int64_t offset, int n, double* values) const;
+
+private:
+    std::vector<unsigned char> bytes_;
+};
+
+// What every Sun position needs: the table and the process-wide ayanamsa state.
+struct SunContext {
+    const SunEphemeris& ephemeris;
+    Ayanamsa& ayanamsa;
+};
+
+// Fills the five Sun fields of the moment from its local date and time and the zone's utOffset.
+// Returns false, leaving the Sun fields at zero, when the Universal Time date lies outside the
+// table or the moment's fields hold no instant (a month outside 1..12, a time not a number).
+bool ComputeSunPosition(SunContext& sun, ChartMoment& moment, const ZoneSpec& zone);
+
+// Brings a longitude into [0, 360) in degrees; NaN stays NaN.
+double ReduceDegrees(double longitude);
+
+// The path of the table beside an executable: <dir of exe>/../share/tarvella/18002099.sun.
+std::string SunFilePathFor(const std::string& executablePath);
+
+// The message shown when the table cannot be used at start-up.
+inline constexpr const char* kSunFileMissingMessage =
+    "Fatal error! An important file is missing in the windows system directory! Reload program.";
+inline constexpr const char* kFatalCaption = "Terminating program";
+
+}  // namespace tarvella

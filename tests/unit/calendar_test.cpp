@@ -1,0 +1,118 @@
+#include "core/calendar.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+namespace tarvella {
+namespace {
+
+struct Date {
+    int y, m, d;
+    bool operator==(const Date&) const = default;
+};
+
+Date Plus(Date date, int n) {
+    AddDays(n, date.y, date.m, date.d);
+    return date;
+}
+
+// Day-by-day stepping: what every skip of AddDays must agree with.
+Date StepDays(Date date, int n) {
+    for (int i = 0; i < n; ++i) {
+        if (++date.d > DaysInMonth(date.y, date.m)) {
+            date.d = 1;
+            if (++date.m > 12) {
+                date.m = 1;
+                ++date.y;
+            }
+        }
+    }
+    return date;
+}
+
+TEST(Calendar, LeapYearsAndMonthLengths) {
+    EXPECT_EQ(IsLeapYear(1900), 0);
+    EXPECT_EQ(IsLeapYear(2000), 1);
+    EXPECT_EQ(IsLeapYear(2004), 1);
+    EXPECT_EQ(IsLeapYear(2100), 0);
+    EXPECT_EQ(IsLeapYear(1999), 0);
+    EXPECT_EQ(DaysInMonth(2000, 2), 29);
+    EXPECT_EQ(DaysInMonth(2001, 2), 28);
+    EXPECT_EQ(DaysInMonth(2001, 4), 30);
+    EXPECT_EQ(DaysInMonth(2001, 0), 0);
+    EXPECT_EQ(DaysInMonth(2001, 13), 0);
+}
+
+TEST(Calendar, AddDaysAcrossMonthAndYearEnds) {
+    EXPECT_EQ(Plus({1999, 12, 31}, 1), (Date{2000, 1, 1}));
+    EXPECT_EQ(Plus({2000, 2, 28}, 1), (Date{2000, 2, 29}));
+    EXPECT_EQ(Plus({2001, 2, 28}, 1), (Date{2001, 3, 1}));
+    EXPECT_EQ(Plus({2000, 1, 1}, 366), (Date{2001, 1, 1}));
+    EXPECT_EQ(Plus({2001, 1, 1}, 365), (Date{2002, 1, 1}));
+    EXPECT_EQ(Plus({1999, 1, 31}, 29), (Date{1999, 3, 1}));
+    EXPECT_EQ(Plus({1987, 6, 13}, 0), (Date{1987, 6, 13}));
+    EXPECT_EQ(Plus({1800, 1, 1}, 109572), (Date{2099, 12, 31}));
+}
+
+TEST(Calendar, AddDaysSkipsAgreeWithSteppingDayByDay) {
+    const std::array<Date, 6> starts{
+        {{1800, 1, 1}, {1899, 12, 31}, {1999, 2, 28}, {2000, 2, 29}, {2047, 7, 31}, {1972, 11, 30}}};
+    for (const Date& start : starts) {
+        for (int n : {1, 27, 28, 29, 30, 31, 58, 59, 60, 61, 364, 365, 366, 367, 730, 1461, 3652,
+                      36524, 36525}) {
+            EXPECT_EQ(Plus(start, n), StepDays(start, n))
+                << start.y << "-" << start.m << "-" << start.d << " + " << n;
+        }
+    }
+}
+
+TEST(Calendar, CarryHoursMovesOneDayEitherWay) {
+    struct Case {
+        Date in;
+        double hours;
+        Date out;
+        double outHours;
+    };
+    const Case cases[] = {
+        {{2000, 3, 1}, -2.5, {2000, 2, 29}, 21.5},  {{2001, 3, 1}, -2.5, {2001, 2, 28}, 21.5},
+        {{2000, 1, 1}, -1.0, {1999, 12, 31}, 23.0}, {{1999, 12, 31}, 25.0, {2000, 1, 1}, 1.0},
+        {{2001, 4, 30}, 24.0, {2001, 5, 1}, 0.0},   {{2001, 4, 30}, 0.0, {2001, 4, 30}, 0.0},
+    };
+    for (const Case& c : cases) {
+        Date d = c.in;
+        double h = c.hours;
+        CarryHours(d.y, d.m, d.d, h);
+        EXPECT_EQ(d, c.out);
+        EXPECT_DOUBLE_EQ(h, c.outHours);
+    }
+}
+
+TEST(Calendar, JulianDayNumbers) {
+    EXPECT_EQ(JulianDayNumber(1800, 1, 1), 2378497.0);
+    EXPECT_EQ(JulianDayNumber(1900, 1, 1), 2415021.0);
+    EXPECT_EQ(JulianDayNumber(2000, 1, 1), 2451545.0);
+    EXPECT_EQ(JulianDayNumber(1582, 10, 15), 2299171.0);
+    EXPECT_EQ(JulianDayNumber(1582, 10, 16), 2299162.0);
+    // A day past the month's end counts on into the next month.
+    EXPECT_EQ(JulianDayNumber(2000, 2, 30), 2451605.0);
+    EXPECT_EQ(JulianDayNumber(2000, 3, 1), 2451605.0);
+    EXPECT_EQ(JulianDayNumber(2001, 2, 29), JulianDayNumber(2001, 3, 1));
+    EXPECT_EQ(JulianDayNumber(2001, 4, 31), JulianDayNumber(2001, 5, 1));
+}
+
+TEST(Calendar, NormalizeDateCountsOnAndRefusesNonDates) {
+    Date d{2001, 2, 31};
+    ASSERT_TRUE(NormalizeDate(d.y, d.m, d.d));
+    EXPECT_EQ(d, (Date{2001, 3, 3}));
+    d = {1999, 12, 40};
+    ASSERT_TRUE(NormalizeDate(d.y, d.m, d.d));
+    EXPECT_EQ(d, (Date{2000, 1, 9}));
+    d = {1999, 13, 1};
+    EXPECT_FALSE(NormalizeDate(d.y, d.m, d.d));
+    d = {1999, 5, 0};
+    EXPECT_FALSE(NormalizeDate(d.y, d.m, d.d));
+}
+
+}  // namespace
+}  // namespace tarvella

@@ -1,0 +1,56 @@
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace tarvella::test {
+
+const SunEphemeris& GeneratedTable() {
+    static const SunEphemeris* table = [] {
+        auto* t = new SunEphemeris;
+        if (t->Open(TARVELLA_TEST_SUN_FILE) != SunFileStatus::Ok) {
+            ADD_FAILURE() << "cannot open " << TARVELLA_TEST_SUN_FILE;
+        }
+        return t;
+    }();
+    return *table;
+}
+
+ScratchDir::ScratchDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tarvella-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
+    path_ = pattern;
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+void WriteSyntheticTable(const std::string& path, const std::function<double(int, int)>& value) {
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(kSunFileSize));
+    for (int s = 0; s < kSunFileSize / kSlotBytes; ++s) {
+        EncodeSunValue(value(s, 0), bytes.data() + 16 * s);
+        EncodeSunValue(value(s, 1), bytes.data() + 16 * s + 8);
+    }
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+}  // namespace tarvella::test
