@@ -1,0 +1,34 @@
+// Event mode: the sub-periods of the six tiers that contain the chart's event.
+#pragma once
+
+#include <array>
+
+#include "core/sun_ephemeris.h"
+#include "document/chart_data.h"
+
+namespace tarvella {
+
+inline constexpr int kNoAntardasa = 12;
+
+// Tiers below the AD that the search places by the Sun's longitude at the event.
+inline constexpr int kLowerTiers = 4;  // PD, SD, PAD, DAD
+
+struct EventPath {
+    int adIndex = kNoAntardasa;  // 0..11, or 12 when no AD of the MD contains the event
+    int tiersFound = 0;          // lower tiers found, 0..4; below 4 after an AD means the error
+    std::array<int, kLowerTiers> tierIndex{};  // index found in each lower tier, 0..11
+    bool Complete() const { return adIndex != kNoAntardasa && tiersFound == kLowerTiers; }
+};
+
+// 1 when (y1, m1, d1, h1) comes strictly before (y2, m2, d2, h2).
+int IsEarlier(int y1, int m1, int d1, double h1, int y2, int m2, int d2, double h2);
+
+// The AD whose start and end instants enclose the event, 0..11, or 12 (also when an instant lies
+// outside the Sun table).
+int FindAntardasa(SunContext& sun, const ChartData& chart);
+
+// The whole search. Stores what it finds in the chart: adIndex, pdIndex, sdIndex and padIndex are
+// written only for the tiers found, so a failed search never leaves an index outside 0..11.
+EventPath LocateEvent(SunContext& sun, ChartData& chart);
+
+}  // namespace tarvella
