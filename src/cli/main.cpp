@@ -10,8 +10,9 @@ namespace {
 
 using namespace tarvella;
 
-const char* const kSigns[12] = {"Aries", "Taurus", "Gemini",      "Cancer",    "Leo",      "Virgo",
-                                "Libra", "Scorpio", "Sagittarius", "Capricorn", "Aquarius", "Pisces"};
+const char* const kSigns[12] = {"Aries",       "Taurus",    "Gemini",   "Cancer",
+                                "Leo",         "Virgo",     "Libra",    "Scorpio",
+                                "Sagittarius", "Capricorn", "Aquarius", "Pisces"};
 
 void PrintSun(const char* what, const ChartMoment& m) {
     std::printf("%s Sun: %s %d deg %d' %.1f\"\n", what, kSigns[m.sunSign], m.sunDegree, m.sunMinute,

@@ -11,8 +11,8 @@ constexpr double kRadiansPerDegree = 0.017453292519943295;
 
 // The parts of the formula that depend on the date alone.
 struct AyanamsaTerms {
-    double t;              // Julian centuries from 1900 January 0.5 to 0h UT of the date
-    double sinOmega;       // sine of the Moon's node
+    double t;         // Julian centuries from 1900 January 0.5 to 0h UT of the date
+    double sinOmega;  // sine of the Moon's node
 };
 
 AyanamsaTerms TermsOf(int year, int month, int day) {

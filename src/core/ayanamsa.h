@@ -10,7 +10,7 @@ inline constexpr double kMaxAyanamsaDeviation = 21600.0;  // arc-minutes
 // The one process-wide ayanamsa state: the deviation in force and the result of the latest
 // evaluation, which feeds the small periodic term of the next one.
 struct Ayanamsa {
-    double deviation = 0.0;  // arc-minutes from Lahiri, signed
+    double deviation = 0.0;               // arc-minutes from Lahiri, signed
     double lastAyanamsaCorrection = 0.0;  // degrees
 };
 
@@ -22,7 +22,6 @@ double EvaluateAyanamsa(Ayanamsa& ayanamsa, int year, int month, int day);
 double AyanamsaCorrection(Ayanamsa& ayanamsa, int year, int month, int day);
 
 // deviationSign x (60 x degrees + arcMinutes + arcSeconds / 60), in arc-minutes.
-double DeviationArcMinutes(int deviationSign, double degrees, double arcMinutes,
-                           double arcSeconds);
+double DeviationArcMinutes(int deviationSign, double degrees, double arcMinutes, double arcSeconds);
 
 }  // namespace tarvella

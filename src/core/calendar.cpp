@@ -14,7 +14,9 @@ MonthTable MonthLengths(int year) {
     return t;
 }
 
-int YearLength(int year) { return IsLeapYear(year) ? 366 : 365; }
+int YearLength(int year) {
+    return IsLeapYear(year) ? 366 : 365;
+}
 
 // Whole months from the first of `month` while the rest reaches past them.
 void SkipMonths(const MonthTable& len, int& month, int& rest) {
@@ -84,7 +86,8 @@ double JulianDayNumber(int year, int month, int day) {
     const double m = month + 12.0 * (year + 4800.0) - 3.0;
     const double y = std::floor(m / 12.0);
     const double r = m - 12.0 * y;
-    double j = std::floor((365.0 * m + 2.0 * r + 7.0) / 12.0) + std::floor(m / 48.0) + day - 32083.0;
+    double j =
+        std::floor((365.0 * m + 2.0 * r + 7.0) / 12.0) + std::floor(m / 48.0) + day - 32083.0;
     if (j > 2299171.0) j = j + std::floor(m / 4800.0) - std::floor(m / 1200.0) + 38.0;
     return j;
 }

@@ -10,17 +10,17 @@ struct ChartMoment {
     double sunSecond = 0.0;     // 0 up to 60
     double sunLongitude = 0.0;  // sidereal, [0, 360)
     int year = 0;
-    int month = 1;   // 1..12
-    int day = 1;     // 1..31
-    int hour = 0;    // 0..23
+    int month = 1;        // 1..12
+    int day = 1;          // 1..31
+    int hour = 0;         // 0..23
     double minute = 0.0;  // 0..60, may carry a fraction
 };
 
 struct ZoneSpec {
-    int west = 0;            // 0 = East of Greenwich, 1 = West
-    int hours = 0;           // as entered, -12..12
-    double minutes = 0.0;    // as entered, 0..60
-    double utOffset = 0.0;   // hours to add to local time to get Universal Time
+    int west = 0;           // 0 = East of Greenwich, 1 = West
+    int hours = 0;          // as entered, -12..12
+    double minutes = 0.0;   // as entered, 0..60
+    double utOffset = 0.0;  // hours to add to local time to get Universal Time
 };
 
 // hours + minutes / 60, negated east of Greenwich: the sign comes from the East/West choice alone.

@@ -31,7 +31,7 @@ void EncodeSunValue(double value, unsigned char* bytes);
 enum class SunFileStatus { Ok, Missing, NotAFile, WrongSize, Unreadable };
 
 class SunEphemeris {
-public:
+  public:
     // Opens and loads the table once; the whole file is 1.7 MB and every later read is a copy.
     SunFileStatus Open(const std::string& path);
     bool IsOpen() const { return !bytes_.empty(); }
@@ -40,7 +40,7 @@ public:
     // would lie outside the table.
     bool ReadValues(std::int64_t offset, int n, double* values) const;
 
-private:
+  private:
     std::vector<unsigned char> bytes_;
 };
 

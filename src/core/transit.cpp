@@ -14,7 +14,9 @@ constexpr int kSlotsRead = kWindowSlots + 1;
 // A forward jump longer than the table can only land outside it.
 constexpr double kMaxJumpDays = 366.0 * (kLastTableYear - kFirstTableYear + 1);
 
-double Wrap(double d) { return d < 0.0 ? d + 360.0 : d; }
+double Wrap(double d) {
+    return d < 0.0 ? d + 360.0 : d;
+}
 
 // Hour within a half day at which the Sun, moving from `from` to `to`, passes `target`.
 double HalfDayHours(double from, double target, double to) {

@@ -11,20 +11,19 @@ namespace tarvella {
 
 // Arc of one row at levels 1..5 per year of the MD: 30 / 12^(level - 1), as these exact doubles.
 inline constexpr std::array<double, 5> LevelFactors{30.0, 2.5, 0.20833333333333331,
-                                                     0.017361111111111112,
-                                                     0.0014467592592592592};
+                                                    0.017361111111111112, 0.0014467592592592592};
 
 inline constexpr std::array<const char*, 12> OrdinalNames{
     "1st", "2nd", "3rd", "4th", "5th", "6th", "7th", "8th", "9th", "10th", "11th", "12th"};
-inline constexpr std::array<const char*, 12> SignAbbreviations{
-    "Ar", "Ta", "Ge", "Cn", "Le", "Vi", "Li", "Sc", "Sg", "Cp", "Aq", "Pi"};
+inline constexpr std::array<const char*, 12> SignAbbreviations{"Ar", "Ta", "Ge", "Cn", "Le", "Vi",
+                                                               "Li", "Sc", "Sg", "Cp", "Aq", "Pi"};
 inline constexpr std::array<const char*, 12> MonthAbbreviations{
     "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 struct ZodiacPosition {
-    int sign = 0;        // 0..11, 0 = Aries
-    int degree = 0;      // 0..29
-    int arcMinute = 0;   // 0..59
+    int sign = 0;            // 0..11, 0 = Aries
+    int degree = 0;          // 0..29
+    int arcMinute = 0;       // 0..59
     double arcSecond = 0.0;  // a whole number 0..59
 };
 
@@ -41,7 +40,7 @@ struct Boundary {
 struct LevelDivision {
     int level = 1;
     double arc = 0.0;
-    double start = 0.0;  // unreduced
+    double start = 0.0;                   // unreduced
     std::array<Boundary, 13> boundaries;  // row k runs from boundary k to k + 1
 };
 

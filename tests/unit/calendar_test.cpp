@@ -56,8 +56,12 @@ TEST(Calendar, AddDaysAcrossMonthAndYearEnds) {
 }
 
 TEST(Calendar, AddDaysSkipsAgreeWithSteppingDayByDay) {
-    const std::array<Date, 6> starts{
-        {{1800, 1, 1}, {1899, 12, 31}, {1999, 2, 28}, {2000, 2, 29}, {2047, 7, 31}, {1972, 11, 30}}};
+    const std::array<Date, 6> starts{{{1800, 1, 1},
+                                      {1899, 12, 31},
+                                      {1999, 2, 28},
+                                      {2000, 2, 29},
+                                      {2047, 7, 31},
+                                      {1972, 11, 30}}};
     for (const Date& start : starts) {
         for (int n : {1, 27, 28, 29, 30, 31, 58, 59, 60, 61, 364, 365, 366, 367, 730, 1461, 3652,
                       36524, 36525}) {

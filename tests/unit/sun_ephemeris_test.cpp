@@ -104,7 +104,7 @@ TEST(SunTable, PathBesideTheExecutable) {
 // A table whose values say which slot and half they came from: slot s at 0h holds s / 1000
 // degrees (reduced), at 12h s / 1000 + 0.0005.
 class SyntheticTable : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         dir_ = new ScratchDir;
         test::WriteSyntheticTable(dir_->File("synthetic.sun"), [](int s, int half) {
@@ -139,8 +139,8 @@ protected:
 
 TEST_F(SyntheticTable, PicksTheHalfDayOfTheUniversalInstant) {
     // 17:50 local at -5.5 is 12:20 UT: the afternoon of 4 April, a third of the way in.
-    EXPECT_NEAR(At(1970, 4, 4, 17, 50.0, -5.5), Slot(1970, 4, 4) / 1000.0 + 0.0005 + 0.0005 * (1.0 / 3.0) / 12.0,
-                1e-9);
+    EXPECT_NEAR(At(1970, 4, 4, 17, 50.0, -5.5),
+                Slot(1970, 4, 4) / 1000.0 + 0.0005 + 0.0005 * (1.0 / 3.0) / 12.0, 1e-9);
     // 01:00 on 1 March 2000 at -5.5 is 19:30 UT on 29 February: 12h of the 29th and the 0h
     // value stored after it.
     EXPECT_NEAR(At(2000, 3, 1, 1, 0.0, -5.5),

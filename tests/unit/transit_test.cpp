@@ -35,7 +35,8 @@ Found Transit(double target, double start, int y, int m, int d, double utOffset,
     Ayanamsa ayanamsa{deviation, 0.0};
     SunContext sun{test::GeneratedTable(), ayanamsa};
     Found f{false, y, m, d, -1.0};
-    f.ok = FindSunTransit(sun, target, start, f.y, f.m, f.d, f.hours, ZoneSpec{0, 0, 0.0, utOffset});
+    f.ok =
+        FindSunTransit(sun, target, start, f.y, f.m, f.d, f.hours, ZoneSpec{0, 0, 0.0, utOffset});
     return f;
 }
 
@@ -60,9 +61,8 @@ TEST(FindSunTransit, AgreesWithSwissEphemerisCrossings) {
             const Found f = Transit(target, start, year, month, 1, 0.0, 60000.0);
             ASSERT_TRUE(f.ok) << year << " " << target;
             char serr[AS_MAXCH];
-            const double expected =
-                swe_solcross_ut(target, swe_julday(year, month, 1, 0.0, SE_GREG_CAL),
-                                SEFLG_SWIEPH, serr);
+            const double expected = swe_solcross_ut(
+                target, swe_julday(year, month, 1, 0.0, SE_GREG_CAL), SEFLG_SWIEPH, serr);
             const double got = swe_julday(f.y, f.m, f.d, f.hours, SE_GREG_CAL);
             EXPECT_NEAR((got - expected) * 86400.0, 0.0, 10.0) << year << " " << target;
         }

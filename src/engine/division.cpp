@@ -1,0 +1,112 @@
+#include "engine/division.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "core/transit.h"
+
+namespace tarvella {
+namespace {
+
+// Index chosen at the tier that level `tier` divides (2 = adIndex, ... 5 = padIndex).
+int IndexAbove(const ChartData& chart, int tier) {
+    switch (tier) {
+        case 2:
+            return chart.adIndex;
+        case 3:
+            return chart.pdIndex;
+        case 4:
+            return chart.sdIndex;
+        default:
+            return chart.padIndex;
+    }
+}
+
+double StartAt(const ChartData& chart, int level) {
+    const int n = chart.dasaYears;
+    double s = chart.birth.sunLongitude;
+    if (level >= 2) s = s + static_cast<double>(chart.adIndex * n) * LevelFactors[0];
+    if (level >= 3) s = s + static_cast<double>(chart.pdIndex * n) * LevelFactors[1];
+    if (level >= 4) s = s + static_cast<double>(chart.sdIndex * n) * LevelFactors[2];
+    if (level >= 5) s = s + static_cast<double>(chart.padIndex * n) * LevelFactors[3];
+    return s;
+}
+
+// End of the period divided at `level`. The MD closes after twelve AD arcs; below it a period is
+// row `index` of its parent's division, so its end is that row's end, found by the same repeated
+// addition, and the parent's own end for the last row. Twelve sub-arcs added one by one fall
+// short of the parent's end by a few units in the last place; closing on the parent's value keeps
+// a Sun exactly on a boundary inside the last sub-period.
+double EndAt(const ChartData& chart, int level) {
+    const int parent = level - 1;
+    if (parent == 0) {
+        const double arc = LevelArc(1, chart.dasaYears);
+        double b = chart.birth.sunLongitude;
+        for (int k = 0; k < 12; ++k) b += arc;
+        return b;
+    }
+    const int index = IndexAbove(chart, level);
+    if (index == 11) return EndAt(chart, parent);
+    const double arc = LevelArc(parent, chart.dasaYears);
+    double b = StartAt(chart, parent);
+    for (int k = 0; k <= index; ++k) b += arc;
+    return b;
+}
+
+}  // namespace
+
+double LevelArc(int level, int dasaYears) {
+    return static_cast<double>(dasaYears) * LevelFactors[static_cast<std::size_t>(level - 1)];
+}
+
+double LevelStartLongitude(const ChartData& chart) {
+    return StartAt(chart, chart.level);
+}
+
+double LevelEndLongitude(const ChartData& chart) {
+    return EndAt(chart, chart.level);
+}
+
+bool BoundaryInstant(SunContext& sun, const ChartData& chart, double longitude, int& year,
+                     int& month, int& day, double& hour) {
+    year = chart.dasaStartYear;
+    month = chart.birth.month;
+    day = chart.birth.day;
+    hour = 0.0;
+    return FindSunTransit(sun, longitude, chart.birth.sunLongitude, year, month, day, hour,
+                          chart.eventZone);
+}
+
+ZodiacPosition SplitLongitude(double longitude) {
+    ZodiacPosition p;
+    if (!std::isfinite(longitude)) return p;
+    // Whole arc-seconds first, so 59.5" and more carry into the minute instead of showing 60.
+    constexpr std::int64_t kTurn = 360 * 3600;
+    std::int64_t seconds = std::llround(ReduceDegrees(longitude) * 3600.0) % kTurn;
+    p.sign = static_cast<int>(seconds / (30 * 3600));
+    seconds %= 30 * 3600;
+    p.degree = static_cast<int>(seconds / 3600);
+    seconds %= 3600;
+    p.arcMinute = static_cast<int>(seconds / 60);
+    p.arcSecond = static_cast<double>(seconds % 60);
+    return p;
+}
+
+LevelDivision DivideLevel(SunContext& sun, const ChartData& chart) {
+    LevelDivision d;
+    d.level = chart.level;
+    d.arc = LevelArc(chart.level, chart.dasaYears);
+    d.start = LevelStartLongitude(chart);
+    double b = d.start;
+    for (int k = 0; k < 13; ++k) {
+        Boundary& boundary = d.boundaries[static_cast<std::size_t>(k)];
+        boundary.longitude = k == 12 ? LevelEndLongitude(chart) : b;
+        boundary.found = BoundaryInstant(sun, chart, boundary.longitude, boundary.year,
+                                         boundary.month, boundary.day, boundary.hour);
+        boundary.position = SplitLongitude(boundary.longitude);
+        b += d.arc;
+    }
+    return d;
+}
+
+}  // namespace tarvella
