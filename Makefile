@@ -39,7 +39,7 @@ run: build
 
 bench: build
 	$(BUILD)/bin/bench_accuracy
-	$(BUILD)/bin/bench_speed
+	$(BUILD)/bin/bench_core --benchmark_color=false
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

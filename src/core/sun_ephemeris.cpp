@@ -65,7 +65,7 @@ bool SunEphemeris::ReadValues(std::int64_t offset, int n, double* values) const 
     return true;
 }
 
-double ReduceDegrees(double longitude) {
+double ReduceDegreesSlow(double longitude) {
     if (!std::isfinite(longitude)) return std::numeric_limits<double>::quiet_NaN();
     // fmod is exact, so this equals subtracting or adding 360 one turn at a time.
     double l = longitude >= 360.0 ? std::fmod(longitude, 360.0) : longitude;
