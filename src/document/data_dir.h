@@ -1,0 +1,19 @@
+// Where the last-data and preference files live: the user's data directory,
+// $XDG_DATA_HOME/tarvella, or ~/.local/share/tarvella when that variable is unset or relative.
+#pragma once
+
+#include <string>
+
+namespace tarvella {
+
+inline constexpr const char* kLastDataFileName = "lastdata.vkt";
+inline constexpr const char* kPrefFileName = "pref.vkp";
+inline constexpr const char* kNoDataDirMessage = "Cannot find windows directory";
+
+// Empty when neither variable gives an absolute directory. Null arguments count as unset.
+std::string UserDataDirectory(const char* xdgDataHome, const char* home);
+
+// Makes the directory and its parents; false when it cannot be made or is not a directory.
+bool MakeDataDirectory(const std::string& dir);
+
+}  // namespace tarvella

@@ -1,0 +1,16 @@
+// Where the main window opens: 600 wide, a quarter of the spare room from the screen's top-left.
+#pragma once
+
+namespace tarvella {
+
+struct WindowRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The screen's rectangle given by its left, top, right and bottom edges.
+WindowRect MainWindowGeometry(int left, int top, int right, int bottom);
+
+}  // namespace tarvella

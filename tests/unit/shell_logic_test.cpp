@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "document/data_dir.h"
+#include "test_support.h"
+#include "view/window_geometry.h"
+
+namespace tarvella {
+namespace {
+
+void ExpectRect(const WindowRect& r, int x, int y, int w, int h) {
+    EXPECT_EQ(r.x, x);
+    EXPECT_EQ(r.y, y);
+    EXPECT_EQ(r.width, w);
+    EXPECT_EQ(r.height, h);
+}
+
+TEST(MainWindowGeometry, FiveScreens) {
+    ExpectRect(MainWindowGeometry(0, 0, 640, 480), 10, 0, 600, 480);
+    ExpectRect(MainWindowGeometry(0, 0, 800, 600), 50, 12, 600, 551);
+    ExpectRect(MainWindowGeometry(0, 0, 801, 600), 50, 0, 601, 600);
+    ExpectRect(MainWindowGeometry(0, 0, 1024, 768), 106, 42, 600, 600);
+    ExpectRect(MainWindowGeometry(0, 0, 1280, 1024), 170, 106, 600, 600);
+}
+
+TEST(MainWindowGeometry, NarrowAndOffsetScreens) {
+    ExpectRect(MainWindowGeometry(0, 0, 500, 400), 0, 0, 500, 400);
+    // A screen whose origin is not at (0, 0) keeps the same shares.
+    ExpectRect(MainWindowGeometry(100, 50, 1124, 818), 206, 92, 600, 600);
+}
+
+TEST(DataDirectory, FromTheEnvironment) {
+    EXPECT_EQ(UserDataDirectory("/x/data", "/home/u"), "/x/data/tarvella");
+    EXPECT_EQ(UserDataDirectory(nullptr, "/home/u"), "/home/u/.local/share/tarvella");
+    EXPECT_EQ(UserDataDirectory("", "/home/u"), "/home/u/.local/share/tarvella");
+    EXPECT_EQ(UserDataDirectory("relative", "/home/u"), "/home/u/.local/share/tarvella");
+    EXPECT_EQ(UserDataDirectory(nullptr, nullptr), "");
+    EXPECT_EQ(UserDataDirectory(nullptr, "relative"), "");
+}
+
+TEST(DataDirectory, MadeWhenMissingRefusedOverAFile) {
+    test::ScratchDir dir;
+    const std::string deep = dir.File("a/b/tarvella");
+    EXPECT_TRUE(MakeDataDirectory(deep));
+    EXPECT_TRUE(MakeDataDirectory(deep));  // already there
+    std::ofstream(dir.File("plain")) << "x";
+    EXPECT_FALSE(MakeDataDirectory(dir.File("plain")));
+    EXPECT_FALSE(MakeDataDirectory(dir.File("plain/tarvella")));
+    EXPECT_FALSE(MakeDataDirectory(""));
+}
+
+}  // namespace
+}  // namespace tarvella
