@@ -1,16 +1,25 @@
 #include "document/chart_files.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <limits>
 
 #include "core/ayanamsa.h"
+#include "core/sun_ephemeris.h"
 
 namespace tarvella {
 namespace {
 
+// Far beyond any preference text; a stray large file is not read whole.
+constexpr std::size_t kMaxPrefText = 65536;
 // Years beyond the Sun table give no Sun anyway; the bound only keeps date carries and year
 // arithmetic from overflowing an int.
 constexpr int kYearLimit = 100000;
@@ -207,6 +216,34 @@ void ClampPreferences(Preferences& p) {
     }
 }
 
+std::optional<std::string> ReadFilePrefix(const std::string& path, std::size_t limit) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes(limit, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(limit));
+    if (in.bad()) return std::nullopt;
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+void CopySunFields(const ChartMoment& from, ChartMoment& to) {
+    to.sunDegree = from.sunDegree;
+    to.sunSign = from.sunSign;
+    to.sunMinute = from.sunMinute;
+    to.sunSecond = from.sunSecond;
+    to.sunLongitude = from.sunLongitude;
+}
+
 }  // namespace
 
 std::string LastDataText(const ChartData& chart) {
@@ -239,6 +276,96 @@ std::optional<Preferences> ParsePreferencesText(std::string_view text) {
     PreferenceFields(prefs, reader);
     ClampPreferences(prefs);
     return prefs;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    // fsync before the rename, or a crash could leave the new name on an empty file.
+    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+}
+
+void LoadDocumentFile(ChartDocument& doc, std::string_view fileBytes) {
+    const std::string_view image = fileBytes.substr(0, kMaxChartImage);
+    doc.SetChartImage(image);
+    if (!image.empty()) doc.SetLoadedFromFile();
+}
+
+bool SaveLastData(Session& session, ChartDocument& doc, const ChartData& chart) {
+    const std::string text = LastDataText(chart);
+    const bool written = WriteFileAtomically(session.lastDataPath, text);
+    // The document takes the text itself instead of reading the file back: after a write the file
+    // holds exactly these bytes, and after a failed one the document must still follow the chart
+    // the view shows, not an older chart left in the file, or saving it would store that one.
+    const std::string_view image = std::string_view(text).substr(0, kMaxChartImage);
+    if (doc.ChartImage() != image) {
+        doc.SetChartImage(image);
+        doc.SetModifiedFlag();
+        doc.UpdateOtherViews();
+    }
+    return written;
+}
+
+bool SetDefaultChart(Session& session, ChartDocument& doc, ChartData& chart) {
+    ChartData defaults = DefaultChart();
+    CopySunFields(chart.birth, defaults.birth);
+    CopySunFields(chart.event, defaults.event);
+    chart = defaults;
+    return SaveLastData(session, doc, chart);
+}
+
+bool SavePreferences(const Session& session) {
+    return WriteFileAtomically(session.prefFilePath, PreferencesText(session.preferences));
+}
+
+bool SetDefaultPreferences(Session& session) {
+    session.preferences = Preferences{};
+    session.ApplyPreferences();
+    return SavePreferences(session);
+}
+
+bool LoadChartAndPreferences(Session& session, ChartDocument& doc, ChartData& chart) {
+    bool ok = true;
+    std::optional<std::string> chartText;
+    if (doc.LoadedFromFile()) {
+        // Later windows and runs start from the document's chart. The chart itself comes from
+        // the image, so a last-data file that cannot be written never puts another chart, and
+        // later another image, into this document.
+        chartText = doc.ChartImage();
+        ok = WriteFileAtomically(session.lastDataPath, *chartText);
+    } else {
+        // Only the bytes the document can keep, so its image and the chart always agree.
+        chartText = ReadFilePrefix(session.lastDataPath, kMaxChartImage);
+    }
+
+    const std::optional<ChartData> read = chartText ? ParseLastDataText(*chartText) : std::nullopt;
+    if (read) {
+        chart = *read;
+        // A view showing the shared chart does not make the document modified.
+        if (doc.ChartImage() != *chartText) doc.SetChartImage(*chartText);
+    } else {
+        ok = SetDefaultChart(session, doc, chart) && ok;
+    }
+
+    const std::optional<std::string> prefText = ReadFilePrefix(session.prefFilePath, kMaxPrefText);
+    const std::optional<Preferences> prefs =
+        prefText ? ParsePreferencesText(*prefText) : std::nullopt;
+    if (prefs) {
+        session.preferences = *prefs;
+        session.ApplyPreferences();
+    } else {
+        ok = SetDefaultPreferences(session) && ok;
+    }
+
+    SunContext sun = session.Sun();
+    ComputeSunPosition(sun, chart.birth, chart.birthZone);
+    ComputeSunPosition(sun, chart.event, chart.eventZone);
+    return ok;
 }
 
 }  // namespace tarvella
