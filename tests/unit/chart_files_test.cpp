@@ -198,6 +198,12 @@ TEST_F(Files, FailedWritesAreReportedAndLeaveOldFilesWhole) {
     EXPECT_EQ(doc.image, LastDataText(chart));  // the document still follows the view
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 
+    // A replaced file keeps its mode.
+    std::filesystem::permissions(session.lastDataPath, std::filesystem::perms(0640));
+    ASSERT_TRUE(WriteFileAtomically(session.lastDataPath, old));
+    EXPECT_EQ(std::filesystem::status(session.lastDataPath).permissions(),
+              std::filesystem::perms(0640));
+
     std::filesystem::permissions(
         dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     if (!std::ofstream(dir.File("probe"))) {  // permissions do not stop root
