@@ -97,7 +97,7 @@ double JulianDayNumber(int year, int month, int day) {
 }
 
 bool NormalizeDate(int& year, int& month, int& day) {
-    if (month < 1 || month > 12 || day < 1) return false;
+    if (month < 1 || month > 12 || day < 1 || day > kMaxDayNumber) return false;
     while (day > DaysInMonth(year, month)) {
         day -= DaysInMonth(year, month);
         if (++month > 12) {

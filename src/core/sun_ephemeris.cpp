@@ -81,6 +81,9 @@ bool ComputeSunPosition(SunContext& sun, ChartMoment& moment, const ZoneSpec& zo
     moment.sunSign = moment.sunDegree = moment.sunMinute = 0;
 
     int year = moment.year, month = moment.month, day = moment.day;
+    // Years far outside the table cannot be in it after a day's carry; refusing them early keeps
+    // the date arithmetic away from the ends of int.
+    if (year < kFirstTableYear - 1 || year > kLastTableYear + 1) return false;
     double h = moment.hour + moment.minute / 60.0 + zone.utOffset;
     // One carry covers every real zone; anything further is not an instant.
     if (!std::isfinite(h) || h < -24.0 || h >= 48.0) return false;
