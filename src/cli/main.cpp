@@ -1,10 +1,13 @@
 // tarvella-cli: Tarvella's reports on standard output.
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "core/sun_ephemeris.h"
 #include "document/chart_data.h"
+#include "view/report_layout.h"
 
 namespace {
 
@@ -14,31 +17,145 @@ const char* const kSigns[12] = {"Aries",       "Taurus",    "Gemini",   "Cancer"
                                 "Leo",         "Virgo",     "Libra",    "Scorpio",
                                 "Sagittarius", "Capricorn", "Aquarius", "Pisces"};
 
+constexpr const char* kUsage =
+    "usage: tarvella-cli sun | report [CHART.vkt] [--level N] [--ayanamsa N | --pref FILE]";
+
+int Fail(int code, const std::string& message) {
+    std::fprintf(stderr, "tarvella-cli: %s\n", message.c_str());
+    return code;
+}
+
 void PrintSun(const char* what, const ChartMoment& m) {
     std::printf("%s Sun: %s %d deg %d' %.1f\"\n", what, kSigns[m.sunSign], m.sunDegree, m.sunMinute,
                 m.sunSecond);
 }
 
-}  // namespace
+bool ParseInt(std::string_view text, int& value) {
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && stop == end && !text.empty();
+}
 
-int main(int, char**) {
-    std::error_code ec;
-    const std::string exe = std::filesystem::read_symlink("/proc/self/exe", ec).string();
-    SunEphemeris table;
-    if (table.Open(SunFilePathFor(exe)) != SunFileStatus::Ok) {
-        std::fprintf(stderr, "tarvella-cli: cannot read the Sun table %s\n",
-                     SunFilePathFor(exe).c_str());
-        return 1;
+// The deviation of ayanamsa choices 0..6, worked out from the values the ayanamsa dialog enters,
+// so that both give the same doubles.
+double PresetDeviation(int choice) {
+    struct Preset {
+        int sign;
+        double degrees, arcMinutes, arcSeconds;
+    };
+    constexpr Preset kPresets[] = {{1, 0, 0, 0},    {-1, 1, 27, 0},  {-1, 0, 22, 37},
+                                   {-1, 0, 6, 5.4}, {-1, 3, 48, 16}, {1, 0, 53, 0.3},
+                                   {1, 1000, 0, 0}};
+    const Preset& p = kPresets[choice];
+    return DeviationArcMinutes(p.sign, p.degrees, p.arcMinutes, p.arcSeconds);
+}
+
+struct ReportOptions {
+    std::string chartPath;  // empty: the default chart
+    int level = 0;          // 0: the chart's own
+    int ayanamsa = 0;
+    bool ayanamsaGiven = false;
+    std::string prefPath;
+};
+
+// An empty result means the arguments were understood.
+std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--level" || arg == "--ayanamsa" || arg == "--pref") {
+            if (!hasValue) return std::string(arg) + " needs a value";
+            const std::string_view value = argv[++i];
+            if (arg == "--pref") {
+                o.prefPath = value;
+            } else if (arg == "--level") {
+                if (!ParseInt(value, o.level) || o.level < 1 || o.level > kEventLevel) {
+                    return "--level must be 1..6";
+                }
+            } else {
+                if (!ParseInt(value, o.ayanamsa) || o.ayanamsa < 0 || o.ayanamsa > 6) {
+                    return "--ayanamsa must be 0..6";
+                }
+                o.ayanamsaGiven = true;
+            }
+        } else if (arg.starts_with("-") || !o.chartPath.empty()) {
+            return "unexpected argument " + std::string(arg);
+        } else {
+            o.chartPath = arg;
+        }
     }
-    Ayanamsa ayanamsa;
-    SunContext sun{table, ayanamsa};
+    if (o.ayanamsaGiven && !o.prefPath.empty()) return "give either --ayanamsa or --pref";
+    return {};
+}
+
+// Chart and preference files are the document layer's; until its reader is wired in here, a
+// named file is refused rather than read by a second parser.
+bool ReadChartFile(const std::string&, ChartData&) {
+    return false;
+}
+bool ReadPreferenceFile(const std::string&, Preferences&) {
+    return false;
+}
+
+int RunSun(SunContext& sun) {
     ChartData chart = DefaultChart();
     if (!ComputeSunPosition(sun, chart.birth, chart.birthZone) ||
         !ComputeSunPosition(sun, chart.event, chart.eventZone)) {
-        std::fprintf(stderr, "tarvella-cli: the chart lies outside the Sun table\n");
-        return 1;
+        return Fail(1, "the chart lies outside the Sun table");
     }
     PrintSun("Birth", chart.birth);
     PrintSun("Event", chart.event);
     return 0;
+}
+
+int RunReport(SunContext& sun, const ReportOptions& o) {
+    ChartData chart = DefaultChart();
+    if (!o.chartPath.empty() && !ReadChartFile(o.chartPath, chart)) {
+        return Fail(1, "cannot read the chart " + o.chartPath);
+    }
+    Preferences preferences;
+    if (!o.prefPath.empty() && !ReadPreferenceFile(o.prefPath, preferences)) {
+        return Fail(1, "cannot read the preferences " + o.prefPath);
+    }
+    sun.ayanamsa.deviation =
+        o.ayanamsaGiven ? PresetDeviation(o.ayanamsa) : preferences.ayanamsaDeviation;
+    if (o.level != 0) chart.level = o.level;
+
+    if (!ComputeSunPosition(sun, chart.birth, chart.birthZone)) {
+        return Fail(1, "the birth moment lies outside the Sun table");
+    }
+    // An event outside the table is not an error here: the event report says it finds no AD.
+    ComputeSunPosition(sun, chart.event, chart.eventZone);
+
+    NullCanvas canvas;
+    const std::string text = DrawReport(canvas, PrintState{}, sun, chart);
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
+        std::fflush(stdout) != 0) {
+        return Fail(1, "cannot write the report");
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string_view command = argc > 1 ? argv[1] : "";
+    ReportOptions options;
+    if (command == "report") {
+        if (const std::string error = ParseReportArgs(argc, argv, options); !error.empty()) {
+            return Fail(2, error);
+        }
+    } else if (command != "sun" || argc > 2) {
+        return Fail(2, kUsage);
+    }
+
+    std::error_code ec;
+    const std::string exe = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    SunEphemeris table;
+    if (table.Open(SunFilePathFor(exe)) != SunFileStatus::Ok) {
+        return Fail(1, "cannot read the Sun table " + SunFilePathFor(exe));
+    }
+    Ayanamsa ayanamsa;
+    SunContext sun{table, ayanamsa};
+    return command == "sun" ? RunSun(sun) : RunReport(sun, options);
 }
