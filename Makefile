@@ -4,7 +4,7 @@ BUILD ?= build
 BUILD_SAN ?= build-sanitize
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-unit test-sanitize run bench format install clean
+.PHONY: all deps configure build test test-unit test-sanitize test-fuzz fuzz run bench format install clean
 
 all: build
 
@@ -32,14 +32,22 @@ test-sanitize: deps $(BUILD_SAN)/CMakeCache.txt
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(BUILD_SAN) --output-on-failure -j $(JOBS)
 
-test: test-unit test-sanitize
+# Every fuzz target for FUZZ_SECONDS each (20 in make test).
+FUZZ_SECONDS ?= 20
+fuzz: deps
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+test-fuzz: deps
+	scripts/fuzz.sh 20
+
+test: test-unit test-sanitize test-fuzz
 
 run: build
 	@scripts/run.sh $(BUILD)
 
 bench: build
 	$(BUILD)/bin/bench_accuracy
-	$(BUILD)/bin/bench_speed
+	$(BUILD)/bin/bench_core --benchmark_color=false
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
@@ -48,4 +56,4 @@ install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN)
+	rm -rf $(BUILD) $(BUILD_SAN) build-fuzz

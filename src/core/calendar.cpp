@@ -1,7 +1,7 @@
 #include "core/calendar.h"
 
 #include <array>
-#include <cmath>
+#include <cstdint>
 
 namespace tarvella {
 namespace {
@@ -83,17 +83,21 @@ void CarryHours(int& year, int& month, int& day, double& hours) {
 }
 
 double JulianDayNumber(int year, int month, int day) {
-    const double m = month + 12.0 * (year + 4800.0) - 3.0;
-    const double y = std::floor(m / 12.0);
-    const double r = m - 12.0 * y;
-    double j =
-        std::floor((365.0 * m + 2.0 * r + 7.0) / 12.0) + std::floor(m / 48.0) + day - 32083.0;
-    if (j > 2299171.0) j = j + std::floor(m / 4800.0) - std::floor(m / 1200.0) + 38.0;
-    return j;
+    // Whole numbers throughout, so integer floor division gives exactly what floor() of the
+    // real quotients gives, at a fraction of the cost (the transit search calls this 102 times).
+    const auto floorDiv = [](std::int64_t a, std::int64_t b) {
+        const std::int64_t q = a / b;
+        return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+    };
+    const std::int64_t m = month + 12 * (std::int64_t{year} + 4800) - 3;  // months from March -4800
+    const std::int64_t r = m - 12 * floorDiv(m, 12);  // 0 = March .. 11 = February
+    std::int64_t j = floorDiv(365 * m + 2 * r + 7, 12) + floorDiv(m, 48) + day - 32083;
+    if (j > 2299171) j = j + floorDiv(m, 4800) - floorDiv(m, 1200) + 38;  // Gregorian
+    return static_cast<double>(j);
 }
 
 bool NormalizeDate(int& year, int& month, int& day) {
-    if (month < 1 || month > 12 || day < 1) return false;
+    if (month < 1 || month > 12 || day < 1 || day > kMaxDayNumber) return false;
     while (day > DaysInMonth(year, month)) {
         day -= DaysInMonth(year, month);
         if (++month > 12) {

@@ -21,6 +21,8 @@ double JulianDayNumber(int year, int month, int day);
 // Counts a day number past its month's end (31 February, read from a hand-edited file) on into the
 // following months, as JulianDayNumber does. Returns false for a month outside 1..12 or a day
 // below 1, which no rule turns into a date.
+// A day number beyond kMaxDayNumber is refused too: it is no date anyone entered.
+inline constexpr int kMaxDayNumber = 1000;
 bool NormalizeDate(int& year, int& month, int& day);
 
 }  // namespace tarvella

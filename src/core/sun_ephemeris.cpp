@@ -65,7 +65,7 @@ bool SunEphemeris::ReadValues(std::int64_t offset, int n, double* values) const 
     return true;
 }
 
-double ReduceDegrees(double longitude) {
+double ReduceDegreesSlow(double longitude) {
     if (!std::isfinite(longitude)) return std::numeric_limits<double>::quiet_NaN();
     // fmod is exact, so this equals subtracting or adding 360 one turn at a time.
     double l = longitude >= 360.0 ? std::fmod(longitude, 360.0) : longitude;
@@ -81,6 +81,9 @@ bool ComputeSunPosition(SunContext& sun, ChartMoment& moment, const ZoneSpec& zo
     moment.sunSign = moment.sunDegree = moment.sunMinute = 0;
 
     int year = moment.year, month = moment.month, day = moment.day;
+    // Years far outside the table cannot be in it after a day's carry; refusing them early keeps
+    // the date arithmetic away from the ends of int.
+    if (year < kFirstTableYear - 1 || year > kLastTableYear + 1) return false;
     double h = moment.hour + moment.minute / 60.0 + zone.utOffset;
     // One carry covers every real zone; anything further is not an instant.
     if (!std::isfinite(h) || h < -24.0 || h >= 48.0) return false;

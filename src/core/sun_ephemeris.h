@@ -55,8 +55,11 @@ struct SunContext {
 // table or the moment's fields hold no instant (a month outside 1..12, a time not a number).
 bool ComputeSunPosition(SunContext& sun, ChartMoment& moment, const ZoneSpec& zone);
 
-// Brings a longitude into [0, 360) in degrees; NaN stays NaN.
-double ReduceDegrees(double longitude);
+// Brings a longitude into [0, 360) in degrees; NaN and infinities give NaN.
+double ReduceDegreesSlow(double longitude);
+inline double ReduceDegrees(double longitude) {
+    return longitude >= 0.0 && longitude < 360.0 ? longitude : ReduceDegreesSlow(longitude);
+}
 
 // The path of the table beside an executable: <dir of exe>/../share/tarvella/18002099.sun.
 std::string SunFilePathFor(const std::string& executablePath);

@@ -52,6 +52,9 @@ bool FindSunTransit(SunContext& sun, double target, double start, int& year, int
         return false;
     }
     if (month < 1 || month > 12 || day < 1 || day > 31) return false;
+    // No jump reaches the table from further away, and the date arithmetic stays far from the
+    // ends of int.
+    if (year < kFirstTableYear - 400 || year > kLastTableYear + 1) return false;
 
     // Back off about 20 days; the borrowed month counts 28 days, so the day stays valid.
     int y = year, m = month, d = day - 20;

@@ -1,5 +1,6 @@
 #include "engine/division.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -7,6 +8,18 @@
 
 namespace tarvella {
 namespace {
+
+// The chart readers keep these in range; a chart from anywhere else still never reads a table
+// outside its bounds or overflows an index product.
+ChartData Divisible(const ChartData& chart) {
+    ChartData c = chart;
+    c.level = std::clamp(c.level, 1, 5);
+    c.dasaYears = std::clamp(c.dasaYears, 1, 12);
+    for (int* index : {&c.adIndex, &c.pdIndex, &c.sdIndex, &c.padIndex}) {
+        *index = std::clamp(*index, 0, 11);
+    }
+    return c;
+}
 
 // Index chosen at the tier that level `tier` divides (2 = adIndex, ... 5 = padIndex).
 int IndexAbove(const ChartData& chart, int tier) {
@@ -92,7 +105,8 @@ ZodiacPosition SplitLongitude(double longitude) {
     return p;
 }
 
-LevelDivision DivideLevel(SunContext& sun, const ChartData& chart) {
+LevelDivision DivideLevel(SunContext& sun, const ChartData& original) {
+    const ChartData chart = Divisible(original);
     LevelDivision d;
     d.level = chart.level;
     d.arc = LevelArc(chart.level, chart.dasaYears);

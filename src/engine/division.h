@@ -61,8 +61,8 @@ bool BoundaryInstant(SunContext& sun, const ChartData& chart, double longitude, 
 // The longitude reduced below 360, rounded to the whole arc-second, and split.
 ZodiacPosition SplitLongitude(double longitude);
 
-// The twelve sub-periods of the chart's level, which must be 1..5 with indices 0..11 and
-// dasaYears 1..12.
+// The twelve sub-periods of the chart's level. A level outside 1..5, an index outside 0..11 or
+// dasaYears outside 1..12 is taken as the nearest value in range.
 LevelDivision DivideLevel(SunContext& sun, const ChartData& chart);
 
 }  // namespace tarvella

@@ -1,5 +1,7 @@
 #include "engine/event_location.h"
 
+#include <algorithm>
+
 #include "core/transit.h"
 #include "engine/division.h"
 
@@ -15,7 +17,7 @@ int IsEarlier(int y1, int m1, int d1, double h1, int y2, int m2, int d2, double 
 int FindAntardasa(SunContext& sun, const ChartData& chart) {
     const ChartMoment& e = chart.event;
     const double eventHour = e.hour + e.minute / 60.0;
-    const double arc = LevelArc(1, chart.dasaYears);
+    const double arc = LevelArc(1, std::clamp(chart.dasaYears, 1, 12));
     double t = chart.birth.sunLongitude;
     for (int i = 0; i < 12; ++i) {
         int y1, m1, d1, y2, m2, d2;
@@ -39,7 +41,7 @@ EventPath LocateEvent(SunContext& sun, ChartData& chart) {
     chart.adIndex = path.adIndex;
 
     const double sunAtEvent = chart.event.sunLongitude;
-    const int n = chart.dasaYears;
+    const int n = std::clamp(chart.dasaYears, 1, 12);
     double start =
         chart.birth.sunLongitude + static_cast<double>(path.adIndex * n) * LevelFactors[0];
     // The AD's end as the AD search saw it; each tier's last sub-period closes exactly on its

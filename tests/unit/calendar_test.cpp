@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 
 namespace tarvella {
 namespace {
@@ -103,6 +104,27 @@ TEST(Calendar, JulianDayNumbers) {
     EXPECT_EQ(JulianDayNumber(2000, 3, 1), 2451605.0);
     EXPECT_EQ(JulianDayNumber(2001, 2, 29), JulianDayNumber(2001, 3, 1));
     EXPECT_EQ(JulianDayNumber(2001, 4, 31), JulianDayNumber(2001, 5, 1));
+}
+
+// The day count in reals with floor(), as the astronomers' formula writes it.
+double JulianDayInReals(int year, int month, int day) {
+    const double m = month + 12.0 * (year + 4800.0) - 3.0;
+    const double r = m - 12.0 * std::floor(m / 12.0);
+    double j =
+        std::floor((365.0 * m + 2.0 * r + 7.0) / 12.0) + std::floor(m / 48.0) + day - 32083.0;
+    if (j > 2299171.0) j = j + std::floor(m / 4800.0) - std::floor(m / 1200.0) + 38.0;
+    return j;
+}
+
+TEST(Calendar, JulianDayAgreesWithTheRealFormulaFarBackAndAhead) {
+    for (int year : {-100000, -9999, -4801, -4800, -4799, -1, 0, 1, 1582, 1583, 2099, 100000}) {
+        for (int month = 1; month <= 12; ++month) {
+            for (int day : {1, 15, 28, 31}) {
+                EXPECT_EQ(JulianDayNumber(year, month, day), JulianDayInReals(year, month, day))
+                    << year << "-" << month << "-" << day;
+            }
+        }
+    }
 }
 
 TEST(Calendar, NormalizeDateCountsOnAndRefusesNonDates) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "core/calendar.h"
 #include "core/transit.h"
 #include "engine/division.h"
@@ -197,6 +200,34 @@ TEST_F(Engine, TwelveYearMdAlwaysFindsThePd) {
     ASSERT_NE(path.adIndex, kNoAntardasa);
     EXPECT_EQ(path.adIndex, 4);
     EXPECT_GE(path.tiersFound, 1);
+}
+
+TEST_F(Engine, ChartsFromAnywhereNeverBreakTheEngine) {
+    const double nan = std::nan("");
+    const int ints[] = {std::numeric_limits<int>::min(), -5000, -1, 0, 7, 12, 13, 100000,
+                        std::numeric_limits<int>::max()};
+    const double reals[] = {nan, -INFINITY, -1e300, -0.0, 59.99, 1e300, INFINITY};
+    for (int i : ints) {
+        for (double r : reals) {
+            ChartData c = Chart();
+            c.level = c.dasaYears = c.adIndex = c.pdIndex = c.sdIndex = c.padIndex = i;
+            c.dasaStartYear = c.birth.month = c.birth.day = c.event.year = c.event.hour = i;
+            c.birth.sunLongitude = c.event.minute = c.eventZone.utOffset = r;
+            const LevelDivision d = DivideLevel(sun_, c);
+            for (const Boundary& b : d.boundaries) {
+                EXPECT_TRUE(b.position.sign >= 0 && b.position.sign < 12);
+                if (b.found) {
+                    EXPECT_TRUE(b.month >= 1 && b.month <= 12);
+                }
+            }
+            c.event.sunLongitude = r;
+            const int before = c.adIndex;
+            const EventPath path = LocateEvent(sun_, c);
+            if (path.adIndex == kNoAntardasa) {
+                EXPECT_EQ(c.adIndex, before);
+            }
+        }
+    }
 }
 
 }  // namespace
