@@ -7,6 +7,7 @@
 
 #include "core/sun_ephemeris.h"
 #include "document/chart_data.h"
+#include "document/field_exchange.h"
 #include "view/report_layout.h"
 
 namespace {
@@ -36,18 +37,13 @@ bool ParseInt(std::string_view text, int& value) {
     return error == std::errc() && stop == end && !text.empty();
 }
 
-// The deviation of ayanamsa choices 0..6, worked out from the values the ayanamsa dialog enters,
-// so that both give the same doubles.
-double PresetDeviation(int choice) {
-    struct Preset {
-        int sign;
-        double degrees, arcMinutes, arcSeconds;
-    };
-    constexpr Preset kPresets[] = {{1, 0, 0, 0},    {-1, 1, 27, 0},  {-1, 0, 22, 37},
-                                   {-1, 0, 6, 5.4}, {-1, 3, 48, 16}, {1, 0, 53, 0.3},
-                                   {1, 1000, 0, 0}};
-    const Preset& p = kPresets[choice];
-    return DeviationArcMinutes(p.sign, p.degrees, p.arcMinutes, p.arcSeconds);
+// The preferences that choice 0..6 of the ayanamsa dialog stores when confirmed.
+Preferences PresetPreferences(int choice) {
+    AyanamsaForm form;
+    ApplyAyanamsaChoice(form, choice);
+    Preferences preferences;
+    PreferencesFromAyanamsaForm(form, preferences);
+    return preferences;
 }
 
 struct ReportOptions {
@@ -73,7 +69,8 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
                     return "--level must be 1..6";
                 }
             } else {
-                if (!ParseInt(value, o.ayanamsa) || o.ayanamsa < 0 || o.ayanamsa > 6) {
+                if (!ParseInt(value, o.ayanamsa) || o.ayanamsa < 0 ||
+                    o.ayanamsa > kTropicalChoice) {
                     return "--ayanamsa must be 0..6";
                 }
                 o.ayanamsaGiven = true;
@@ -113,12 +110,11 @@ int RunReport(SunContext& sun, const ReportOptions& o) {
     if (!o.chartPath.empty() && !ReadChartFile(o.chartPath, chart)) {
         return Fail(1, "cannot read the chart " + o.chartPath);
     }
-    Preferences preferences;
+    Preferences preferences = PresetPreferences(o.ayanamsaGiven ? o.ayanamsa : 0);
     if (!o.prefPath.empty() && !ReadPreferenceFile(o.prefPath, preferences)) {
         return Fail(1, "cannot read the preferences " + o.prefPath);
     }
-    sun.ayanamsa.deviation =
-        o.ayanamsaGiven ? PresetDeviation(o.ayanamsa) : preferences.ayanamsaDeviation;
+    sun.ayanamsa.deviation = preferences.ayanamsaDeviation;
     if (o.level != 0) chart.level = o.level;
 
     if (!ComputeSunPosition(sun, chart.birth, chart.birthZone)) {
