@@ -40,7 +40,8 @@ const char* Entry(const std::array<const char*, N>& table, int i, const char* ou
 }
 
 const char* MonthName(int month) {
-    return Entry(MonthAbbreviations, month - 1, "???");
+    return month >= 1 && month <= 12 ? MonthAbbreviations[static_cast<std::size_t>(month - 1)]
+                                     : "???";
 }
 
 // Minutes are 0..60 by construction; anything else comes from a damaged file and would print
