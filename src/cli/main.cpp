@@ -2,11 +2,15 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/sun_ephemeris.h"
 #include "document/chart_data.h"
+#include "document/chart_files.h"
 #include "document/field_exchange.h"
 #include "view/report_layout.h"
 
@@ -85,13 +89,31 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
     return {};
 }
 
-// Chart and preference files are the document layer's; until its reader is wired in here, a
-// named file is refused rather than read by a second parser.
-bool ReadChartFile(const std::string&, ChartData&) {
-    return false;
+std::optional<std::string> FileBytes(const std::string& path) {
+    // A directory would make the stream throw; a pipe would make the run hang.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    if (!in.is_open() || in.bad()) return std::nullopt;
+    return bytes;
 }
-bool ReadPreferenceFile(const std::string&, Preferences&) {
-    return false;
+
+// As the program opens a document: its first kMaxChartImage bytes, read as a last-data text.
+bool ReadChartFile(const std::string& path, ChartData& chart) {
+    const std::optional<std::string> bytes = FileBytes(path);
+    if (!bytes) return false;
+    const std::optional<ChartData> read =
+        ParseLastDataText(std::string_view(*bytes).substr(0, kMaxChartImage));
+    if (read) chart = *read;
+    return read.has_value();
+}
+
+bool ReadPreferenceFile(const std::string& path, Preferences& preferences) {
+    const std::optional<std::string> bytes = FileBytes(path);
+    const std::optional<Preferences> read = bytes ? ParsePreferencesText(*bytes) : std::nullopt;
+    if (read) preferences = *read;
+    return read.has_value();
 }
 
 int RunSun(SunContext& sun) {
@@ -108,11 +130,11 @@ int RunSun(SunContext& sun) {
 int RunReport(SunContext& sun, const ReportOptions& o) {
     ChartData chart = DefaultChart();
     if (!o.chartPath.empty() && !ReadChartFile(o.chartPath, chart)) {
-        return Fail(1, "cannot read the chart " + o.chartPath);
+        return Fail(1, "cannot read a chart from " + o.chartPath);
     }
     Preferences preferences = PresetPreferences(o.ayanamsaGiven ? o.ayanamsa : 0);
     if (!o.prefPath.empty() && !ReadPreferenceFile(o.prefPath, preferences)) {
-        return Fail(1, "cannot read the preferences " + o.prefPath);
+        return Fail(1, "cannot read preferences from " + o.prefPath);
     }
     sun.ayanamsa.deviation = preferences.ayanamsaDeviation;
     if (o.level != 0) chart.level = o.level;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "document/chart_files.h"
 #include "test_support.h"
 #include "view/report_layout.h"
 
@@ -30,11 +31,10 @@ CliRun RunCli(const std::string& args, const std::string& program = TARVELLA_TES
     return run;
 }
 
-// What the report of the default chart at `level` holds, under `deviation` (arc-minutes).
-std::string Expected(int level, double deviation = 0.0) {
+// What the report of the chart at `level` holds, under `deviation` (arc-minutes).
+std::string Expected(int level, double deviation = 0.0, ChartData c = DefaultChart()) {
     Ayanamsa ayanamsa{deviation, 0.0};
     SunContext sun{test::GeneratedTable(), ayanamsa};
-    ChartData c = DefaultChart();
     c.level = level;
     ComputeSunPosition(sun, c.birth, c.birthZone);
     ComputeSunPosition(sun, c.event, c.eventZone);
@@ -56,11 +56,34 @@ TEST(Cli, ReportPrintsThePlainTextByteForByte) {
     EXPECT_EQ(RunCli("report --ayanamsa 6 --level 2").out, Expected(2, 60000.0));
 }
 
+TEST(Cli, ReportsAChartFileUnderThePreferencesGiven) {
+    test::ScratchDir dir;
+    ChartData chart = DefaultChart();
+    chart.dasaYears = 3;
+    chart.dasaStartYear = 1995;
+    chart.eventZone = {0, 5, 30.0, -5.5};
+    chart.level = 2;
+    test::WriteFileBytes(dir.File("chart.vkt"), LastDataText(chart));
+    Preferences fagan;
+    fagan.ayanamsaDeviation = 53.005;
+    test::WriteFileBytes(dir.File("pref.vkp"), PreferencesText(fagan));
+
+    EXPECT_EQ(RunCli("report " + dir.File("chart.vkt")).out, Expected(2, 0.0, chart));
+    const CliRun run =
+        RunCli("report " + dir.File("chart.vkt") + " --pref " + dir.File("pref.vkp"));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, Expected(2, 53.005, chart));
+    EXPECT_EQ(RunCli("report --level 6 --ayanamsa 5 " + dir.File("chart.vkt")).out,
+              Expected(6, 53.005, chart));
+}
+
 TEST(Cli, FailuresSayOneLineAndWriteNothing) {
     test::ScratchDir dir;
     const std::filesystem::path lone = dir.path() / "bin" / "tarvella-cli";
     std::filesystem::create_directories(lone.parent_path());
     std::filesystem::copy_file(TARVELLA_TEST_CLI, lone);
+    test::WriteFileBytes(dir.File("pref.vkp"), "4003\r\n0\r\n");
+    test::WriteFileBytes(dir.File("lastdata.vkt"), "4002\r\n1970\r\n");
     // Run from the scratch directory, so that anything written would show there.
     const std::string cli = "cd " + dir.path().string() + " && " + TARVELLA_TEST_CLI;
     const std::pair<std::string, std::string> cases[] = {
@@ -76,6 +99,10 @@ TEST(Cli, FailuresSayOneLineAndWriteNothing) {
         {"report --colour", cli},
         {"report a.vkt b.vkt", cli},
         {"report missing.vkt", cli},
+        {"report pref.vkp", cli},
+        {"report bin", cli},
+        {"report --pref lastdata.vkt", cli},
+        {"report --pref missing.vkp", cli},
         {"report", "cd " + dir.path().string() + " && " + lone.string()},  // no Sun table
     };
     for (const auto& [args, program] : cases) {
@@ -85,7 +112,7 @@ TEST(Cli, FailuresSayOneLineAndWriteNothing) {
         EXPECT_TRUE(run.err.starts_with("tarvella-cli: ")) << args;
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << args;
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
 }
 
 }  // namespace
