@@ -34,18 +34,13 @@ constexpr int kWide = 1300;    // right edge of the texts that are not centred
     return std::string(text, static_cast<std::size_t>(std::clamp(n, 0, int{sizeof text} - 1)));
 }
 
-template <std::size_t N>
-const char* Entry(const std::array<const char*, N>& table, int i, const char* outside) {
-    return i >= 0 && i < static_cast<int>(N) ? table[static_cast<std::size_t>(i)] : outside;
-}
-
 const char* MonthName(int month) {
     return month >= 1 && month <= 12 ? MonthAbbreviations[static_cast<std::size_t>(month - 1)]
                                      : "???";
 }
 
-// Minutes are 0..60 by construction; anything else comes from a damaged file and would print
-// without bound, so it shows as "??".
+// Minutes lie in 0..60; any other value comes from a damaged file and could print without bound,
+// so it shows as "??".
 std::string Minutes(double minutes, bool truncate) {
     if (!(minutes >= 0.0 && minutes <= 60.0)) return "??";
     return truncate ? Format("%02d", static_cast<int>(minutes)) : Format("%02.0f", minutes);
@@ -116,7 +111,8 @@ void DrawBoundary(ReportTarget& t, int x, int y, int right, int bottom, const Bo
     t.mirror.Append(when);
 
     const ZodiacPosition& p = b.position;
-    const char* sign = Entry(SignAbbreviations, p.sign, "??");
+    const char* sign =
+        p.sign >= 0 && p.sign <= 11 ? SignAbbreviations[static_cast<std::size_t>(p.sign)] : "??";
     Draw(t,
          Format("(%2d %c%c %02d' %02.0f\")", p.degree, sign[0], sign[1], p.arcMinute, p.arcSecond),
          {x + 120, y, right, bottom}, kAlignLeft, kRowFont, kPositionColour);

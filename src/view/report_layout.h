@@ -37,7 +37,8 @@ void DrawBoundary(ReportTarget& target, int x, int y, int right, int bottom,
 // brought to the nearest valid value for the drawing.
 void DrawPeriodReport(ReportTarget& target, SunContext& sun, const ChartData& chart);
 
-// The event report. Its search stores the indices it finds in the chart.
+// The event report. Its search stores the indices it finds in the chart, and an index that was
+// outside 0..11 is left at the nearest value in range.
 void DrawEventReport(ReportTarget& target, SunContext& sun, ChartData& chart);
 
 // The report of the chart's level (6 is the event report); returns its plain text.
