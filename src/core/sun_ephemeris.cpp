@@ -77,7 +77,10 @@ double ReduceDegreesSlow(double longitude) {
 }
 
 bool ComputeSunPosition(SunContext& sun, ChartMoment& moment, const ZoneSpec& zone) {
-    moment.sunLongitude = moment.sunSecond = 0.0;
+    // Without a position the longitude is NaN, so every search anchored on it fails visibly
+    // instead of dividing from 0 degrees of Aries.
+    moment.sunLongitude = std::numeric_limits<double>::quiet_NaN();
+    moment.sunSecond = 0.0;
     moment.sunSign = moment.sunDegree = moment.sunMinute = 0;
 
     int year = moment.year, month = moment.month, day = moment.day;

@@ -51,8 +51,9 @@ struct SunContext {
 };
 
 // Fills the five Sun fields of the moment from its local date and time and the zone's utOffset.
-// Returns false, leaving the Sun fields at zero, when the Universal Time date lies outside the
-// table or the moment's fields hold no instant (a month outside 1..12, a time not a number).
+// Returns false, with the longitude NaN and the split fields zero, when the Universal Time date
+// lies outside the table or the moment's fields hold no instant (a month outside 1..12, a time
+// not a number).
 bool ComputeSunPosition(SunContext& sun, ChartMoment& moment, const ZoneSpec& zone);
 
 // Brings a longitude into [0, 360) in degrees; NaN and infinities give NaN.

@@ -1,0 +1,228 @@
+#include "app/data_dialog.h"
+
+#include <wx/button.h>
+#include <wx/choice.h>
+#include <wx/msgdlg.h>
+#include <wx/radiobut.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include "engine/division.h"
+
+using namespace tarvella;
+
+namespace {
+
+const char* const kMonthNames[12] = {"January",   "February", "March",    "April",
+                                     "May",       "June",     "July",     "August",
+                                     "September", "October",  "November", "December"};
+
+wxArrayString Items(const char* const* names, int count) {
+    wxArrayString items;
+    for (int i = 0; i < count; ++i) items.Add(names[i]);
+    return items;
+}
+
+wxArrayString YearItems() {
+    wxArrayString items;
+    items.Add("1 year");
+    for (int i = 2; i <= 12; ++i) items.Add(wxString::Format("%d years", i));
+    return items;
+}
+
+// The month list that belongs with a day field.
+int MonthId(int dayId) {
+    return dayId == kBirthDay ? kBirthMonth : kEventMonth;
+}
+
+}  // namespace
+
+CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart)
+    : wxDialog(parent, wxID_ANY, "Enter Data"), result_(chart) {
+    const DataEntryForm form = FormFromChart(chart);
+    const wxArrayString months = Items(kMonthNames, 12);
+    const wxArrayString ordinals = Items(OrdinalNames.data(), 12);
+    // A field wide enough for its longest value at the dialog's font.
+    const auto edit = [&](int id, const std::string& text, int chars) {
+        auto* t = new wxTextCtrl(this, id, wxString::FromUTF8(text));
+        t->SetInitialSize(t->GetSizeFromTextSize(t->GetTextExtent(wxString('0', chars)).x));
+        edits_[id] = t;
+        return t;
+    };
+    const auto label = [&](const wxString& text) { return new wxStaticText(this, wxID_ANY, text); };
+    const auto choice = [&](int id, const wxArrayString& items, int selection) {
+        auto* c = new wxChoice(this, id, wxDefaultPosition, wxDefaultSize, items);
+        c->SetSelection(selection);
+        return c;
+    };
+    const int gap = FromDIP(4);
+    auto* top = new wxBoxSizer(wxVERTICAL);
+    const auto row = [&]() {
+        auto* r = new wxBoxSizer(wxHORIZONTAL);
+        top->Add(r, 0, wxLEFT | wxRIGHT | wxTOP, 2 * gap);
+        return r;
+    };
+    const auto put = [&](wxSizer* s, wxWindow* w) {
+        s->Add(w, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, gap);
+    };
+    const auto eastWest = [&](int east, int west, int selected, wxRadioButton*& e,
+                              wxRadioButton*& w) {
+        e = new wxRadioButton(this, east, "E", wxDefaultPosition, wxDefaultSize, wxRB_GROUP);
+        w = new wxRadioButton(this, west, "W");
+        (selected ? w : e)->SetValue(true);
+        auto* pair = new wxBoxSizer(wxVERTICAL);
+        pair->Add(e);
+        pair->Add(w);
+        return pair;
+    };
+    const auto moment = [&](const char* caption, wxChoice*& month, int monthIndex, int dayId,
+                            const std::string& day, int yearId, const std::string& year, int hourId,
+                            const std::string& hour, int minuteId, const std::string& minute) {
+        wxSizer* r = row();
+        put(r, label(caption));
+        put(r, month = choice(MonthId(dayId), months, monthIndex));
+        put(r, edit(dayId, day, 2));
+        put(r, label(","));
+        put(r, edit(yearId, year, 4));
+        put(r, edit(hourId, hour, 2));
+        put(r, label(":"));
+        put(r, edit(minuteId, minute, 4));
+    };
+    const auto zone = [&](const char* caption, int hoursId, const std::string& hours, int minutesId,
+                          const std::string& minutes, int east, int west, int selected,
+                          wxRadioButton*& e, wxRadioButton*& w) {
+        wxSizer* r = row();
+        r->AddSpacer(15 * gap);
+        put(r, label(caption));
+        put(r, edit(hoursId, hours, 3));
+        put(r, label("hr"));
+        put(r, edit(minutesId, minutes, 4));
+        put(r, label("min"));
+        r->Add(eastWest(east, west, selected, e, w), 0, wxALIGN_CENTER_VERTICAL);
+    };
+
+    // Controls are made in the order the Tab key visits them.
+    top->Add(label("Note: When entering times, enter 5:15 am as 5:15 and 5:15 pm as 17:15"), 0,
+             wxALIGN_CENTER | wxLEFT | wxRIGHT | wxTOP, 2 * gap);
+    moment("Birthdata:", birthMonth_, form.birthMonth, kBirthDay, form.birthDay, kBirthYear,
+           form.birthYear, kBirthHour, form.birthHour, kBirthMinute, form.birthMinute);
+    zone("Time Zone of Birth:", kBirthZoneHours, form.birthZoneHours, kBirthZoneMinutes,
+         form.birthZoneMinutes, 1022, 1023, form.birthWest, birthEast_, birthWest_);
+    wxSizer* r = row();
+    put(r, label("Length of dasa:"));
+    put(r, dasaLength_ = choice(kDasaLength, YearItems(), form.dasaLength));
+    r->AddSpacer(4 * gap);
+    put(r, label("Dasa started in year:"));
+    put(r, edit(kDasaStartYear, form.dasaStartYear, 7));
+
+    // The path of sub-periods, then what to show; each division choice stands on the row of the
+    // period it divides.
+    const char* const pathLabels[4] = {"Look at antardasa #:", "And pratyantardasa #:",
+                                       "And sookshma dasa #:", "And prana-antardasa #:"};
+    const int pathIds[4] = {kAdNumber, kPdNumber, kSdNumber, kPadNumber};
+    const int pathValues[4] = {form.adIndex, form.pdIndex, form.sdIndex, form.padIndex};
+    wxStaticText* pathLabel[4];
+    for (int i = 0; i < 4; ++i) {
+        pathLabel[i] = label(pathLabels[i]);
+        path_[i] = choice(pathIds[i], ordinals, pathValues[i]);
+    }
+    const char* const levelLabels[6] = {
+        "Divide this dasa (MD) into AD's",
+        "Divide this antardasa (AD) further",
+        "Divide this pratyantardasa (PD) further",
+        "Divide this sookshma dasa (SD) further",
+        "Divide this prana-antardasa (PAD) further",
+        "Find sub-periods upto 6th level at the\ndate and time given below."};
+    const int levelIds[6] = {1017, 1006, 1008, 1010, 1019, 1015};
+    for (int i = 0; i < 6; ++i) {
+        levels_[i] = new wxRadioButton(this, levelIds[i], levelLabels[i], wxDefaultPosition,
+                                       wxDefaultSize, i == 0 ? wxRB_GROUP : 0);
+    }
+    levels_[form.levelChoice]->SetValue(true);
+    auto* paths = new wxFlexGridSizer(3, gap, 4 * gap);
+    paths->AddSpacer(0);
+    paths->AddSpacer(0);
+    paths->Add(levels_[0]);
+    for (int i = 0; i < 4; ++i) {
+        paths->Add(pathLabel[i], 0, wxALIGN_CENTER_VERTICAL);
+        paths->Add(path_[i], 0, wxALIGN_CENTER_VERTICAL);
+        paths->Add(levels_[i + 1], 0, wxALIGN_CENTER_VERTICAL);
+    }
+    paths->AddSpacer(0);
+    paths->AddSpacer(0);
+    paths->Add(levels_[5], 0, wxTOP, gap);
+    top->Add(paths, 0, wxLEFT | wxRIGHT | wxTOP, 2 * gap);
+
+    moment("Event Data:", eventMonth_, form.eventMonth, kEventDay, form.eventDay, kEventYear,
+           form.eventYear, kEventHour, form.eventHour, kEventMinute, form.eventMinute);
+    zone("Time Zone of Event:", kEventZoneHours, form.eventZoneHours, kEventZoneMinutes,
+         form.eventZoneMinutes, 1025, 1031, form.eventWest, eventEast_, eventWest_);
+    top->Add(label("Note: This time zone will be used when displaying start and end times of "
+                   "dasa divisions!"),
+             0, wxALIGN_CENTER | wxLEFT | wxRIGHT | wxTOP, 2 * gap);
+
+    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
+    auto* ok = new wxButton(this, wxID_OK, "OK");
+    ok->SetDefault();
+    buttons->Add(ok, 0, wxRIGHT, 12 * gap);
+    buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"));
+    top->Add(buttons, 0, wxALIGN_CENTER | wxALL, 3 * gap);
+    SetSizerAndFit(top);
+    CentreOnParent();
+    Bind(
+        wxEVT_BUTTON,
+        [this](wxCommandEvent&) {
+            if (Exchange()) EndModal(wxID_OK);
+        },
+        wxID_OK);
+}
+
+DataEntryForm CDataDlg::ReadControls() const {
+    DataEntryForm f;
+    const auto text = [&](int id) { return std::string(edits_.at(id)->GetValue().utf8_str()); };
+    f.birthDay = text(kBirthDay);
+    f.birthYear = text(kBirthYear);
+    f.birthHour = text(kBirthHour);
+    f.birthMinute = text(kBirthMinute);
+    f.birthZoneHours = text(kBirthZoneHours);
+    f.birthZoneMinutes = text(kBirthZoneMinutes);
+    f.dasaStartYear = text(kDasaStartYear);
+    f.eventDay = text(kEventDay);
+    f.eventYear = text(kEventYear);
+    f.eventHour = text(kEventHour);
+    f.eventMinute = text(kEventMinute);
+    f.eventZoneHours = text(kEventZoneHours);
+    f.eventZoneMinutes = text(kEventZoneMinutes);
+    f.birthMonth = birthMonth_->GetSelection();
+    f.eventMonth = eventMonth_->GetSelection();
+    f.dasaLength = dasaLength_->GetSelection();
+    f.adIndex = path_[0]->GetSelection();
+    f.pdIndex = path_[1]->GetSelection();
+    f.sdIndex = path_[2]->GetSelection();
+    f.padIndex = path_[3]->GetSelection();
+    for (int i = 0; i < 6; ++i) {
+        if (levels_[i]->GetValue()) f.levelChoice = i;
+    }
+    f.birthWest = birthWest_->GetValue() ? 1 : 0;
+    f.eventWest = eventWest_->GetValue() ? 1 : 0;
+    return f;
+}
+
+bool CDataDlg::Exchange() {
+    const std::optional<FieldFailure> failure = ChartFromForm(ReadControls(), result_);
+    if (!failure) return true;
+    wxMessageBox(wxString::FromUTF8(failure->message), "Tarvella", wxOK | wxICON_EXCLAMATION, this);
+    if (auto field = edits_.find(failure->control); field != edits_.end()) {
+        field->second->SetFocus();
+        field->second->SelectAll();
+    }
+    return false;
+}
+
+bool RunDataDialog(wxWindow* parent, ChartData& chart) {
+    CDataDlg dialog(parent, chart);
+    if (dialog.ShowModal() != wxID_OK) return false;
+    chart = dialog.Result();
+    return true;
+}
