@@ -113,11 +113,16 @@ void DrawBoundary(ReportTarget& t, int x, int y, int right, int bottom, const Bo
     const ZodiacPosition& p = b.position;
     const char* sign =
         p.sign >= 0 && p.sign <= 11 ? SignAbbreviations[static_cast<std::size_t>(p.sign)] : "??";
+    // A natal Sun that could not be computed leaves no longitude to show.
+    const bool known = std::isfinite(b.longitude);
     Draw(t,
-         Format("(%2d %c%c %02d' %02.0f\")", p.degree, sign[0], sign[1], p.arcMinute, p.arcSecond),
+         known ? Format("(%2d %c%c %02d' %02.0f\")", p.degree, sign[0], sign[1], p.arcMinute,
+                        p.arcSecond)
+               : "(-- -- --' --\")",
          {x + 120, y, right, bottom}, kAlignLeft, kRowFont, kPositionColour);
-    t.mirror.Append(
-        Format("(%02d %c%c %02d'%02.0f\")", p.degree, sign[0], sign[1], p.arcMinute, p.arcSecond));
+    t.mirror.Append(known ? Format("(%02d %c%c %02d'%02.0f\")", p.degree, sign[0], sign[1],
+                                   p.arcMinute, p.arcSecond)
+                          : "(-- -- --'--\")");
 }
 
 void DrawPeriodReport(ReportTarget& t, SunContext& sun, const ChartData& chart) {
