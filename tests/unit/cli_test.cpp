@@ -83,7 +83,9 @@ TEST(Cli, FailuresSayOneLineAndWriteNothing) {
     std::filesystem::create_directories(lone.parent_path());
     std::filesystem::copy_file(TARVELLA_TEST_CLI, lone);
     test::WriteFileBytes(dir.File("pref.vkp"), "4003\r\n0\r\n");
-    test::WriteFileBytes(dir.File("lastdata.vkt"), "4002\r\n1970\r\n");
+    ChartData early = DefaultChart();
+    early.birth.year = 1700;  // no natal Sun to divide from
+    test::WriteFileBytes(dir.File("lastdata.vkt"), LastDataText(early));
     // Run from the scratch directory, so that anything written would show there.
     const std::string cli = "cd " + dir.path().string() + " && " + TARVELLA_TEST_CLI;
     const std::pair<std::string, std::string> cases[] = {
@@ -100,6 +102,7 @@ TEST(Cli, FailuresSayOneLineAndWriteNothing) {
         {"report a.vkt b.vkt", cli},
         {"report missing.vkt", cli},
         {"report pref.vkp", cli},
+        {"report lastdata.vkt", cli},
         {"report bin", cli},
         {"report --pref lastdata.vkt", cli},
         {"report --pref missing.vkp", cli},
