@@ -48,6 +48,7 @@ run: build
 bench: build
 	$(BUILD)/bin/bench_accuracy
 	$(BUILD)/bin/bench_core --benchmark_color=false
+	$(BUILD)/bin/bench_layout --benchmark_color=false
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -9,4 +9,4 @@ if [[ -x "$build/bin/tarvella" ]]; then
   echo "No display found: here is the default chart's report. On a desktop, 'make run' starts Tarvella."
   exec "$build/bin/tarvella-cli" report
 fi
-exec "$build/bin/tarvella-cli" sun
+exec "$build/bin/tarvella-cli" report

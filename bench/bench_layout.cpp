@@ -1,0 +1,78 @@
+// Speed of one whole drawing of a report, as every repaint does it: the division (24 transit
+// searches) or the event search, and the layout of every text with its plain text, into a canvas
+// that draws nothing. The goal is 200 microseconds each.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "view/report_layout.h"
+
+namespace {
+
+using namespace tarvella;
+
+struct Fixture {
+    SunEphemeris table;
+    Ayanamsa ayanamsa;
+    ChartData chart = DefaultChart();
+    Fixture() {
+        if (table.Open(TARVELLA_BENCH_LAYOUT_SUN_FILE) != SunFileStatus::Ok) {
+            std::fprintf(stderr, "bench_layout: cannot open %s\n", TARVELLA_BENCH_LAYOUT_SUN_FILE);
+            std::exit(1);
+        }
+        SunContext sun{table, ayanamsa};
+        ComputeSunPosition(sun, chart.birth, chart.birthZone);
+        ComputeSunPosition(sun, chart.event, chart.eventZone);
+    }
+};
+
+Fixture& F() {
+    static Fixture f;
+    return f;
+}
+
+void DrawLevel(benchmark::State& state, int level, bool printing) {
+    SunContext sun{F().table, F().ayanamsa};
+    NullCanvas canvas;
+    const PrintState print{printing, 4800, 6360, false, true};
+    for (auto _ : state) {
+        ChartData chart = F().chart;
+        chart.level = level;
+        benchmark::DoNotOptimize(DrawReport(canvas, print, sun, chart));
+    }
+}
+
+void BM_PeriodReport(benchmark::State& state) {
+    DrawLevel(state, static_cast<int>(state.range(0)), false);
+}
+BENCHMARK(BM_PeriodReport)->DenseRange(1, 5)->Unit(benchmark::kMicrosecond);
+
+void BM_PeriodReportPrinted(benchmark::State& state) {
+    DrawLevel(state, 4, true);
+}
+BENCHMARK(BM_PeriodReportPrinted)->Unit(benchmark::kMicrosecond);
+
+// The default event lies in the 5th AD: ten searches before it is found.
+void BM_EventReport(benchmark::State& state) {
+    DrawLevel(state, kEventLevel, false);
+}
+BENCHMARK(BM_EventReport)->Unit(benchmark::kMicrosecond);
+
+// An event outside the MD costs the most: all 24 searches.
+void BM_EventReportNotFound(benchmark::State& state) {
+    SunContext sun{F().table, F().ayanamsa};
+    NullCanvas canvas;
+    for (auto _ : state) {
+        ChartData chart = F().chart;
+        chart.level = kEventLevel;
+        chart.dasaStartYear = 2001;
+        benchmark::DoNotOptimize(DrawReport(canvas, {}, sun, chart));
+    }
+}
+BENCHMARK(BM_EventReportNotFound)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
