@@ -6,8 +6,6 @@
 
 namespace tarvella {
 
-inline constexpr const char* kLastDataFileName = "lastdata.vkt";
-inline constexpr const char* kPrefFileName = "pref.vkp";
 inline constexpr const char* kNoDataDirMessage = "Cannot find windows directory";
 
 // Empty when neither variable gives an absolute directory. Null arguments count as unset.

@@ -1,0 +1,225 @@
+#include "app/main_frame.h"
+
+#include <wx/app.h>
+#include <wx/artprov.h>
+#include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+#include <wx/stdpaths.h>
+#include <wx/toolbar.h>
+#include <wx/utils.h>
+
+#include <X11/XKBlib.h>
+
+#include "app/art.h"
+#include "app/commands.h"
+
+namespace {
+
+using namespace tarvella::app;
+
+constexpr int kRecentFilesId = wxID_HIGHEST + 1;
+const char* const kIdleText = "For Help, press F1";
+
+wxMenuItem* Item(wxMenu* menu, int id, const char* text, const char* prompt) {
+    return menu->Append(id, text, prompt);
+}
+
+wxMenu* FileMenu(bool documentOpen) {
+    auto* m = new wxMenu;
+    Item(m, wxID_NEW, "&New\tCtrl+N", "Create a new document");
+    Item(m, wxID_OPEN, "&Open...\tCtrl+O", "Open an existing document");
+    if (documentOpen) {
+        Item(m, wxID_CLOSE, "&Close", "Close the active document");
+        Item(m, wxID_SAVE, "&Save\tCtrl+S", "Save the active document");
+        Item(m, wxID_SAVEAS, "Save &As...", "Save the active document with a new name");
+        m->AppendSeparator();
+        Item(m, wxID_PRINT, "&Print...\tCtrl+P", "Print the active document");
+        Item(m, wxID_PREVIEW, "Print Pre&view", "Display full pages");
+        Item(m, wxID_PRINT_SETUP, "Print Set&up...", "Change the printer and printing options");
+        m->AppendSeparator();
+        Item(m, ID_EMAIL_SCREEN, "&Email screen as text attachment\tCtrl+E",
+             "e-mail screen as plain text attachment");
+        Item(m, ID_EMAIL_DATA_FILE, "E&mail data file as attachment\tCtrl+M",
+             "e-mail data file as an attachment to a friend who has this program");
+    } else {
+        m->AppendSeparator();
+        Item(m, wxID_PRINT_SETUP, "P&rint Setup...", "Change the printer and printing options");
+    }
+    m->AppendSeparator();
+    m->Append(kRecentFilesId, "Recent &Files", new wxMenu, "Open a recently used document");
+    m->AppendSeparator();
+    Item(m, wxID_EXIT, "E&xit", "Quit the application; prompts to save documents");
+    return m;
+}
+
+}  // namespace
+
+wxMenu* RecentFilesMenu(wxMenu* fileMenu) {
+    return fileMenu->FindItem(kRecentFilesId)->GetSubMenu();
+}
+
+wxMenuBar* MakeMenuBar(bool documentOpen) {
+    auto* bar = new wxMenuBar;
+    bar->Append(FileMenu(documentOpen), "&File");
+    if (documentOpen) {
+        // GTK has no commands on the menu bar itself: each of these is a menu of one command.
+        auto* data = new wxMenu;
+        Item(data, ID_ENTER_DATA, "Enter &data...\tCtrl+D", "Enter data");
+        bar->Append(data, "&Data");
+        auto* ayanamsa = new wxMenu;
+        Item(ayanamsa, ID_AYANAMSA, "Set &ayanamsa...\tCtrl+A", "Set ayanamsa");
+        bar->Append(ayanamsa, "&Ayanamsa");
+        auto* copy = new wxMenu;
+        Item(copy, ID_COPY_PLAIN_TEXT, "&Copy as plain text\tCtrl+C",
+             "Copy what is on screen as plain text (for pasting to other programs)");
+        bar->Append(copy, "&Copy");
+    }
+    auto* view = new wxMenu;
+    view->AppendCheckItem(ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar");
+    view->AppendCheckItem(ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar");
+    bar->Append(view, "&View");
+    if (documentOpen) {
+        // The tabs of GTK need no cascading, tiling or arranging.
+        auto* window = new wxMenu;
+        Item(window, ID_NEW_WINDOW, "&New Window", "Open another window for the active document");
+        bar->Append(window, "&Window");
+    }
+    auto* help = new wxMenu;
+    Item(help, wxID_HELP_CONTENTS, "&Help Topics\tF1", "List Help topics");
+    help->AppendSeparator();
+    Item(help, wxID_ABOUT, "&About Orvo...",
+         "Display program information, version number and copyright");
+    bar->Append(help, "&Help");
+    return bar;
+}
+
+wxBEGIN_EVENT_TABLE(CMainFrame, wxDocMDIParentFrame)
+    EVT_MENU(ID_VIEW_TOOLBAR, CMainFrame::OnToggleBar)
+        EVT_MENU(ID_VIEW_STATUS_BAR, CMainFrame::OnToggleBar)
+            EVT_UPDATE_UI(ID_VIEW_TOOLBAR, CMainFrame::OnUpdateToggleBar)
+                EVT_UPDATE_UI(ID_VIEW_STATUS_BAR, CMainFrame::OnUpdateToggleBar)
+                    EVT_MENU(wxID_HELP_CONTENTS, CMainFrame::OnHelpTopics)
+                        EVT_DROP_FILES(CMainFrame::OnDropFiles) EVT_IDLE(CMainFrame::OnIdle)
+                            wxEND_EVENT_TABLE()
+
+                                CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
+    : wxDocMDIParentFrame(manager, nullptr, wxID_ANY, wxTheApp->GetAppDisplayName(),
+                          rect.GetPosition(), rect.GetSize()) {
+    wxMenuBar* bar = MakeMenuBar(false);
+    manager->FileHistoryUseMenu(RecentFilesMenu(bar->GetMenu(0)));
+    manager->FileHistoryAddFilesToMenu(RecentFilesMenu(bar->GetMenu(0)));
+    SetMenuBar(bar);
+    MakeToolBar();
+    CreateStatusBar(4);
+    const int widths[] = {-1, 40, 40, 40};
+    GetStatusBar()->SetStatusWidths(4, widths);
+    SetStatusText(kIdleText);
+    SetIcons(ApplicationIcon());
+    DragAcceptFiles(true);
+}
+
+void CMainFrame::MakeToolBar() {
+    wxToolBar* bar = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
+    struct Button {
+        int id;
+        wxArtID art;
+        const char* tip;
+        const char* prompt;
+    };
+    const Button buttons[] = {
+        {wxID_NEW, wxART_NEW, "New", "Create a new document"},
+        {wxID_OPEN, wxART_FILE_OPEN, "Open", "Open an existing document"},
+        {wxID_SAVE, wxART_FILE_SAVE, "Save", "Save the active document"},
+        {wxID_SEPARATOR, {}, nullptr, nullptr},
+        {wxID_PRINT, wxART_PRINT, "Print", "Print the active document"},
+        {wxID_SEPARATOR, {}, nullptr, nullptr},
+        {ID_ENTER_DATA_BUTTON, wxART_EDIT, "Enter data",
+         "Enter birthdata, mahadasa details and event data"},
+        {wxID_SEPARATOR, {}, nullptr, nullptr},
+        {ID_COPY_PLAIN_TEXT, wxART_COPY, "Copy as plain text",
+         "Copy what is on screen as plain text (for pasting to other programs)"},
+        {ID_EMAIL_SCREEN, "mail-send", "e-mail as plain text",
+         "e-mail screen as plain text attachment"},
+        {ID_EMAIL_DATA_FILE, "mail-attachment", "e-mail data file",
+         "e-mail data file as an attachment to a friend who has this program"},
+        {wxID_SEPARATOR, {}, nullptr, nullptr},
+        {wxID_ABOUT, wxART_INFORMATION, "About",
+         "Display program information, version number and copyright"},
+    };
+    for (const Button& b : buttons) {
+        if (b.id == wxID_SEPARATOR) {
+            bar->AddSeparator();
+            continue;
+        }
+        wxBitmapBundle art = wxArtProvider::GetBitmapBundle(b.art, wxART_TOOLBAR);
+        if (!art.IsOk()) art = wxArtProvider::GetBitmapBundle(wxART_MISSING_IMAGE, wxART_TOOLBAR);
+        bar->AddTool(b.id, b.tip, art, b.tip, wxITEM_NORMAL)->SetLongHelp(b.prompt);
+    }
+    bar->Realize();
+}
+
+void CMainFrame::OnToggleBar(wxCommandEvent& event) {
+    wxWindow* bar = event.GetId() == ID_VIEW_TOOLBAR ? static_cast<wxWindow*>(GetToolBar())
+                                                     : static_cast<wxWindow*>(GetStatusBar());
+    bar->Show(!bar->IsShown());
+    SendSizeEvent();
+}
+
+void CMainFrame::OnUpdateToggleBar(wxUpdateUIEvent& event) {
+    const wxWindow* bar = event.GetId() == ID_VIEW_TOOLBAR
+                              ? static_cast<const wxWindow*>(GetToolBar())
+                              : static_cast<const wxWindow*>(GetStatusBar());
+    event.Check(bar->IsShown());
+}
+
+// The README stands in for a help file: beside the program's data when installed, in the
+// build tree's copy otherwise.
+void CMainFrame::OnHelpTopics(wxCommandEvent&) {
+    wxFileName readme(wxStandardPaths::Get().GetExecutablePath());
+    readme.AppendDir("..");
+    readme.AppendDir("share");
+    readme.AppendDir("doc");
+    readme.AppendDir("tarvella");
+    readme.SetFullName("README.md");
+    readme.Normalize(wxPATH_NORM_DOTS | wxPATH_NORM_ABSOLUTE);
+    if (!readme.FileExists()) {
+        wxLogError("Cannot find the help file \"%s\".", readme.GetFullPath());
+        return;
+    }
+    if (!wxLaunchDefaultBrowser(wxFileName::FileNameToURL(readme))) {
+        wxLogError("Cannot open the help file \"%s\".", readme.GetFullPath());
+    }
+}
+
+void CMainFrame::OnDropFiles(wxDropFilesEvent& event) {
+    for (int i = 0; i < event.GetNumberOfFiles(); ++i) {
+        GetDocumentManager()->CreateDocument(event.GetFiles()[i], wxDOC_SILENT);
+    }
+}
+
+void CMainFrame::OnIdle(wxIdleEvent& event) {
+    ShowKeyStates();
+    event.Skip();
+}
+
+// The CAP, NUM and SCRL panes follow the keyboard's lock indicators (an X display only).
+void CMainFrame::ShowKeyStates() {
+    wxStatusBar* status = GetStatusBar();
+    const wxDisplayInfo info = wxGetDisplayInfo();
+    if (!status || info.type != wxDisplayX11) return;
+    auto* display = static_cast<Display*>(info.dpy);
+    const char* const indicators[] = {"Caps Lock", "Num Lock", "Scroll Lock"};
+    const char* const names[] = {"CAP", "NUM", "SCRL"};
+    int states = 0;
+    for (int i = 0; i < 3; ++i) {
+        Bool on = False;
+        const Atom atom = XInternAtom(display, indicators[i], True);
+        if (atom != None) XkbGetNamedIndicator(display, atom, nullptr, &on, nullptr, nullptr);
+        states |= (on ? 1 : 0) << i;
+    }
+    if (states == keyStates_) return;
+    keyStates_ = states;
+    for (int i = 0; i < 3; ++i) status->SetStatusText(states >> i & 1 ? names[i] : "", i + 1);
+}

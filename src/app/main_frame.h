@@ -1,0 +1,30 @@
+// The main window: menus, toolbar and status bar around the tabs of the document windows.
+#pragma once
+
+#include <wx/docmdi.h>
+
+class wxMenu;
+class wxMenuBar;
+
+// The menus while no document is open, or while one is.
+wxMenuBar* MakeMenuBar(bool documentOpen);
+// The submenu of a File menu that lists the recent files.
+wxMenu* RecentFilesMenu(wxMenu* fileMenu);
+
+class CMainFrame : public wxDocMDIParentFrame {
+  public:
+    CMainFrame(wxDocManager* manager, const wxRect& rect);
+
+  private:
+    void MakeToolBar();
+    void ShowKeyStates();
+    void OnToggleBar(wxCommandEvent& event);
+    void OnUpdateToggleBar(wxUpdateUIEvent& event);
+    void OnHelpTopics(wxCommandEvent& event);
+    void OnDropFiles(wxDropFilesEvent& event);
+    void OnIdle(wxIdleEvent& event);
+
+    int keyStates_ = -1;
+
+    wxDECLARE_EVENT_TABLE();
+};

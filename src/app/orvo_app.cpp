@@ -1,0 +1,243 @@
+#include "app/orvo_app.h"
+
+#include <wx/cmdline.h>
+#include <wx/config.h>
+#include <wx/dcmemory.h>
+#include <wx/display.h>
+#include <wx/docview.h>
+#include <wx/filehistory.h>
+#include <wx/log.h>
+#include <wx/msgdlg.h>
+#include <wx/stdpaths.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/instance.h"
+#include "app/main_frame.h"
+#include "app/orvo_doc.h"
+#include "app/orvo_view.h"
+#include "app/splash.h"
+#include "core/sun_ephemeris.h"
+#include "document/chart_files.h"
+#include "document/data_dir.h"
+#include "view/window_geometry.h"
+
+namespace {
+
+using namespace tarvella::app;
+
+constexpr int kRecentFiles = 8;
+const char* const kRecentFilesGroup = "/Recent File List";
+
+// Commands that later work builds; disabled until a view or document handles their update.
+constexpr int kLaterCommands[] = {ID_ENTER_DATA_BUTTON, ID_ENTER_DATA,   ID_AYANAMSA,
+                                  ID_COPY_PLAIN_TEXT,   ID_EMAIL_SCREEN, ID_EMAIL_DATA_FILE,
+                                  wxID_PRINT,           wxID_PREVIEW,    wxID_PRINT_SETUP};
+
+class CDocManager : public wxDocManager {
+  public:
+    CDocManager() {
+        for (int id : kLaterCommands) {
+            Bind(
+                wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(false); }, id);
+        }
+    }
+
+    // Untitled documents are VKT1, VKT2, ...
+    wxString MakeNewDocumentName() override { return wxString::Format("VKT%d", ++untitled_); }
+    wxFileHistory* OnCreateFileHistory() override { return new wxFileHistory(kRecentFiles); }
+    // The one document type opens whatever file it is given, whatever its extension.
+    wxDocTemplate* FindTemplateForPath(const wxString&) override {
+        return GetTemplates().empty() ? nullptr
+                                      : static_cast<wxDocTemplate*>(GetTemplates().front());
+    }
+
+  private:
+    int untitled_ = 0;
+};
+
+class CDocTemplate : public wxDocTemplate {
+  public:
+    CDocTemplate(wxDocManager* manager, tarvella::Session& session)
+        : wxDocTemplate(manager, "Tarvella Data", "*.vkt", "", "vkt", "VKT", "VKT", nullptr,
+                        nullptr),
+          session_(session) {}
+
+    void SetParentFrame(wxMDIParentFrame* frame) { frame_ = frame; }
+    std::function<void(double)> onPainted;
+
+  protected:
+    wxDocument* DoCreateDocument() override { return new COrvoDoc; }
+    wxView* DoCreateView() override {
+        auto* view = new COrvoView(session_, frame_);
+        view->onPainted = onPainted;
+        return view;
+    }
+
+  private:
+    tarvella::Session& session_;
+    wxMDIParentFrame* frame_ = nullptr;
+};
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+wxIMPLEMENT_APP(COrvoApp);
+
+wxBEGIN_EVENT_TABLE(COrvoApp, wxApp) EVT_MENU(wxID_ABOUT, COrvoApp::OnAbout) wxEND_EVENT_TABLE()
+
+    COrvoApp::COrvoApp() = default;
+COrvoApp::~COrvoApp() = default;
+
+void COrvoApp::OnInitCmdLine(wxCmdLineParser& parser) {
+    wxApp::OnInitCmdLine(parser);
+    parser.AddSwitch("", "no-splash", "start without the splash screen");
+    // For tests: messages on standard error instead of message boxes.
+    parser.AddSwitch("", "messages-to-stderr", "", wxCMD_LINE_HIDDEN);
+    // For the bench: times the drawing of the first report and of repaints, then ends.
+    parser.AddSwitch("", "timing", "", wxCMD_LINE_HIDDEN);
+    parser.AddParam("document", wxCMD_LINE_VAL_STRING,
+                    wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE);
+}
+
+bool COrvoApp::OnCmdLineParsed(wxCmdLineParser& parser) {
+    if (!wxApp::OnCmdLineParsed(parser)) return false;
+    splash_ = !parser.Found("no-splash");
+    messagesToStderr_ = parser.Found("messages-to-stderr");
+    timing_ = parser.Found("timing");
+    for (size_t i = 0; i < parser.GetParamCount(); ++i) files_.push_back(parser.GetParam(i));
+    return true;
+}
+
+bool COrvoApp::OnInit() {
+    SetAppName("tarvella");
+    SetAppDisplayName("Tarvella");
+    wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
+    if (!wxApp::OnInit()) return false;
+    if (messagesToStderr_) delete wxLog::SetActiveTarget(new wxLogStderr);
+
+    instance_ = std::make_unique<InstanceLink>();
+    if (instance_->AnotherIsRunning()) {
+        instance_->HandOver(files_);
+        endAtOnce_ = true;
+        return true;
+    }
+
+    const std::string dataDir =
+        tarvella::UserDataDirectory(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    if (!tarvella::MakeDataDirectory(dataDir)) return Fatal(tarvella::kNoDataDirMessage);
+    session_.lastDataPath = dataDir + "/" + tarvella::kLastDataFileName;
+    session_.prefFilePath = dataDir + "/" + tarvella::kPrefFileName;
+    const std::string exe(wxStandardPaths::Get().GetExecutablePath().fn_str());
+    if (session_.ephemeris.Open(tarvella::SunFilePathFor(exe)) != tarvella::SunFileStatus::Ok) {
+        return Fatal(tarvella::kSunFileMissingMessage);
+    }
+
+    docManager_ = new CDocManager;
+    auto* docTemplate = new CDocTemplate(docManager_, session_);
+    if (timing_) {
+        docTemplate->onPainted = [this, first = true](double ms) mutable {
+            if (!first) return;
+            first = false;
+            std::fprintf(stderr, "tarvella-timing painted %.3f\n", ms);
+            CallAfter(&COrvoApp::StartTiming);
+        };
+    }
+    wxConfigBase* config = wxConfigBase::Get();
+    config->SetPath(kRecentFilesGroup);
+    docManager_->FileHistoryLoad(*config);
+    config->SetPath("/");
+
+    const wxRect screen = wxDisplay(0u).GetGeometry();
+    const tarvella::WindowRect place = tarvella::MainWindowGeometry(
+        screen.GetLeft(), screen.GetTop(), screen.GetRight() + 1, screen.GetBottom() + 1);
+    frame_ = new CMainFrame(docManager_, wxRect(place.x, place.y, place.width, place.height));
+    docTemplate->SetParentFrame(frame_);
+    SetTopWindow(frame_);
+    instance_->Listen([this](const wxArrayString& files) { OpenFiles(files); });
+    // The splash shows the main window when it goes; without it nothing else would.
+    if (splash_) {
+        new CSplashWindow(frame_);
+    } else {
+        frame_->Show();
+    }
+
+    if (files_.empty()) return docManager_->CreateNewDocument() != nullptr;
+    return OpenFiles(files_);
+}
+
+bool COrvoApp::OpenFiles(const wxArrayString& files) {
+    bool any = false;
+    for (const wxString& file : files) {
+        any = docManager_->CreateDocument(file, wxDOC_SILENT) != nullptr || any;
+    }
+    return any;
+}
+
+// The message comes before any window; the process then ends with exit code 0.
+bool COrvoApp::Fatal(const char* message) {
+    if (messagesToStderr_) {
+        std::fprintf(stderr, "%s: %s\n", tarvella::kFatalCaption, message);
+    } else {
+        wxMessageDialog(nullptr, message, tarvella::kFatalCaption, wxOK | wxICON_STOP).ShowModal();
+    }
+    endAtOnce_ = true;
+    return true;
+}
+
+int COrvoApp::OnRun() {
+    return endAtOnce_ ? 0 : wxApp::OnRun();
+}
+
+int COrvoApp::OnExit() {
+    if (docManager_) {
+        wxConfigBase* config = wxConfigBase::Get();
+        config->SetPath(kRecentFilesGroup);
+        docManager_->FileHistorySave(*config);
+        config->SetPath("/");
+        config->Flush();
+        delete docManager_;
+        docManager_ = nullptr;
+    }
+    return wxApp::OnExit();
+}
+
+void COrvoApp::OnAbout(wxCommandEvent&) {
+    ShowAboutBox(frame_);
+}
+
+// Repaints of the report shown: drawn off the screen, then through the window, and the run ends.
+void COrvoApp::StartTiming() {
+    auto* view = dynamic_cast<COrvoView*>(docManager_->GetCurrentView());
+    if (!view) return;
+    using Clock = std::chrono::steady_clock;
+    wxBitmap bitmap(550, 460);
+    wxMemoryDC dc(bitmap);
+    std::vector<double> drawn;
+    for (int i = 0; i < 50; ++i) {
+        const auto begin = Clock::now();
+        view->OnDraw(&dc);
+        drawn.push_back(std::chrono::duration<double, std::milli>(Clock::now() - begin).count());
+    }
+    std::vector<double> painted;
+    view->onPainted = [&painted](double ms) { painted.push_back(ms); };
+    wxWindow* window = view->GetFrame();
+    for (int i = 0; i < 20; ++i) {
+        window->Refresh();
+        window->Update();
+    }
+    view->onPainted = nullptr;
+    std::fprintf(stderr, "tarvella-timing repaint %.3f %.3f %zu\n", Median(drawn),
+                 painted.empty() ? 0.0 : Median(painted), painted.size());
+    for (wxDocument* doc : docManager_->GetDocumentsVector()) doc->Modify(false);
+    frame_->Close(true);
+}

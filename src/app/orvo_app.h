@@ -1,0 +1,44 @@
+// The application object: start-up in order (one copy, the data directory, the Sun table, the
+// main window, the documents), the process-wide session, and shutdown.
+#pragma once
+
+#include <wx/app.h>
+
+#include <memory>
+
+#include "document/session.h"
+
+class CMainFrame;
+class InstanceLink;
+class wxDocManager;
+
+class COrvoApp : public wxApp {
+  public:
+    COrvoApp();
+    ~COrvoApp() override;
+
+    bool OnInit() override;
+    int OnRun() override;
+    int OnExit() override;
+    void OnInitCmdLine(wxCmdLineParser& parser) override;
+    bool OnCmdLineParsed(wxCmdLineParser& parser) override;
+
+  private:
+    bool Fatal(const char* message);
+    bool OpenFiles(const wxArrayString& files);
+    void StartTiming();
+    void OnAbout(wxCommandEvent& event);
+    void OnUpdateLaterCommand(wxUpdateUIEvent& event);
+
+    tarvella::Session session_;
+    std::unique_ptr<InstanceLink> instance_;
+    wxDocManager* docManager_ = nullptr;
+    CMainFrame* frame_ = nullptr;
+    wxArrayString files_;
+    bool splash_ = true;
+    bool messagesToStderr_ = false;
+    bool timing_ = false;
+    bool endAtOnce_ = false;
+
+    wxDECLARE_EVENT_TABLE();
+};

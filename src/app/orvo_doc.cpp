@@ -1,0 +1,70 @@
+#include "app/orvo_doc.h"
+
+#include <wx/app.h>
+#include <wx/log.h>
+#include <wx/msgdlg.h>
+
+#include <fstream>
+
+#include "app/orvo_view.h"
+#include "view/report_canvas.h"
+
+bool COrvoDoc::OnNewDocument() {
+    if (!wxDocument::OnNewDocument()) return false;
+    StartViews();
+    return true;
+}
+
+bool COrvoDoc::OnOpenDocument(const wxString& file) {
+    if (!wxDocument::OnOpenDocument(file)) return false;
+    // After the framework's own reset of the modified flag: a foreign file ends as the default
+    // chart, modified.
+    StartViews();
+    return true;
+}
+
+// The framework makes the views before it loads the document; they read their charts now.
+void COrvoDoc::StartViews() {
+    for (wxView* view : GetViewsVector()) {
+        if (auto* orvo = dynamic_cast<COrvoView*>(view)) orvo->Start();
+    }
+}
+
+bool COrvoDoc::DoOpenDocument(const wxString& file) {
+    std::ifstream in(file.fn_str(), std::ios::binary);
+    if (!in) {
+        wxLogError("Could not open the file \"%s\".", file);
+        return false;
+    }
+    char bytes[tarvella::kMaxChartImage];
+    in.read(bytes, sizeof bytes);
+    if (in.bad()) {
+        wxLogError("Could not read the file \"%s\".", file);
+        return false;
+    }
+    tarvella::LoadDocumentFile(*this, std::string_view(bytes, static_cast<size_t>(in.gcount())));
+    return true;
+}
+
+bool COrvoDoc::DoSaveDocument(const wxString& file) {
+    std::string bytes = chartImage_;
+    if (textExportMode_) {
+        bytes = reportText_;
+        bytes.resize(tarvella::kMirrorBytes, '\0');
+    }
+    if (!tarvella::WriteFileAtomically(std::string(file.fn_str()), bytes)) {
+        wxLogError("Could not save the file \"%s\"; the file on disk is unchanged.", file);
+        return false;
+    }
+    return true;
+}
+
+bool COrvoDoc::OnSaveModified() {
+    if (!IsModified()) return true;
+    const wxString question = wxString::Format("Save changes to %s?", GetUserReadableName());
+    const int answer = wxMessageBox(question, wxTheApp->GetAppDisplayName(),
+                                    wxYES_NO | wxCANCEL | wxICON_EXCLAMATION, GetDocumentWindow());
+    if (answer == wxYES) return Save();
+    if (answer == wxNO) Modify(false);
+    return answer == wxNO;
+}

@@ -1,0 +1,263 @@
+#include "app/orvo_view.h"
+
+#include <wx/app.h>
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+#include <wx/log.h>
+#include <wx/scrolwin.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+
+#include "app/child_frame.h"
+#include "app/commands.h"
+#include "app/orvo_doc.h"
+#include "document/chart_files.h"
+#include "engine/event_location.h"
+#include "view/report_layout.h"
+
+namespace {
+
+using namespace tarvella;
+
+const wxColour kBackground(255, 255, 240);
+const wxColour kOutline(0, 120, 0);
+constexpr int kReportWidth = 550;
+constexpr int kReportHeight = 460;
+constexpr int kFilledExtent = 1600;
+
+// A font height is the whole cell, ascent plus descent, as the report's metrics assume; Pango
+// sizes the em, and Arial's cell is 2288/2048 of its em.
+int EmPixels(int cellHeight) {
+    return static_cast<int>(std::lround(cellHeight * 2048.0 / 2288.0));
+}
+
+// Draws the report's texts on a wx device context. The average character width is left to the
+// face: Pango has no per-font horizontal scale, and Arial's own width is close to what the
+// report asks for.
+class DcReportCanvas final : public ReportCanvas {
+  public:
+    explicit DcReportCanvas(wxDC& dc) : dc_(dc) {}
+
+    void DrawText(std::string_view text, const TextRect& r, int align, const ReportFont& font,
+                  Rgb colour) override {
+        wxString label;
+        label.reserve(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+            label += wxUniChar(static_cast<unsigned char>(text[i]));
+        }
+        dc_.SetFont(wxFont(wxFontInfo(wxSize(0, EmPixels(font.height)))
+                               .FaceName(wxString(font.face.data(), font.face.size()))
+                               .Weight(font.weight)));
+        dc_.SetTextForeground(wxColour(colour.red, colour.green, colour.blue));
+        const wxRect rect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+        wxDCClipper clip(dc_, rect);
+        const int horizontal = align == kAlignCentre  ? wxALIGN_CENTRE_HORIZONTAL
+                               : align == kAlignRight ? wxALIGN_RIGHT
+                                                      : wxALIGN_LEFT;
+        dc_.DrawLabel(label, rect, horizontal | wxALIGN_TOP);
+    }
+
+  private:
+    wxDC& dc_;
+};
+
+}  // namespace
+
+// The scrolling window that shows a view's report.
+class ReportWindow : public wxScrolledCanvas {
+  public:
+    ReportWindow(COrvoView& view, wxWindow* parent)
+        : wxScrolledCanvas(parent, wxID_ANY), view_(view) {
+        SetBackgroundColour(kBackground);
+        SetScrollbars(1, 1, kReportWidth, kReportHeight);
+        Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
+            view_.MouseDown(e.GetPosition());
+            e.Skip();
+        });
+        Bind(wxEVT_MOTION, [this](wxMouseEvent& e) {
+            view_.MouseMove(e.GetPosition());
+            e.Skip();
+        });
+    }
+    void OnDraw(wxDC& dc) override { view_.OnDraw(&dc); }
+
+  private:
+    COrvoView& view_;
+};
+
+wxBEGIN_EVENT_TABLE(COrvoView, wxView)
+    EVT_MENU(tarvella::app::ID_NEW_WINDOW, COrvoView::OnNewWindow) wxEND_EVENT_TABLE()
+
+        bool COrvoView::OnCreate(wxDocument* doc, long) {
+    auto* frame = new CChildFrame(doc, this, parentFrame_);
+    canvas_ = new ReportWindow(*this, frame);
+    SetFrame(frame);
+    frame->Show();
+    Activate(true);
+    return true;
+}
+
+bool COrvoView::OnClose(bool deleteWindow) {
+    // One of several windows closes alone; the last one closes the document, asking first.
+    if (GetDocument() && GetDocument()->GetViewsVector().size() > 1) return true;
+    if (!wxView::OnClose(deleteWindow)) return false;
+    if (GetDocumentManager()->GetDocumentsVector().size() <= 1) {
+        parentFrame_->SetTitle(wxTheApp->GetAppDisplayName());
+    }
+    return true;
+}
+
+COrvoDoc& COrvoView::Doc() const {
+    return *static_cast<COrvoDoc*>(GetDocument());
+}
+
+void COrvoView::Start() {
+    if (started_) return;
+    started_ = true;
+    highlightScroll_ = canvas_->GetViewStart();
+    highlightRow_ = kNoHighlight;
+    COrvoDoc& doc = Doc();
+    doc.SetChangingView(this);
+    const bool written = LoadChartAndPreferences(session_, doc, chart_);
+    doc.SetChangingView(nullptr);
+    if (!written) {
+        wxLogError("Could not write the chart and preference files in \"%s\".",
+                   std::filesystem::path(session_.lastDataPath).parent_path().string());
+    }
+    canvas_->Refresh();
+}
+
+void COrvoView::OnDraw(wxDC* dc) {
+    const auto begin = std::chrono::steady_clock::now();
+    dc->SetPen(*wxTRANSPARENT_PEN);
+    dc->SetBrush(wxBrush(kBackground));
+    dc->DrawRectangle(0, 0, kFilledExtent, kFilledExtent);
+    DrawReportOnScreen(*dc);
+    if (onPainted) {
+        onPainted(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin)
+                .count());
+    }
+}
+
+void COrvoView::DrawReportOnScreen(wxDC& dc) {
+    highlightRow_ = kNoHighlight;
+    // A print job in progress owns the chart's drawing state; the window shows only its background.
+    if (print_.printing || !started_) return;
+    DcReportCanvas canvas(dc);
+    SunContext sun = session_.Sun();
+    Doc().SetReportText(DrawReport(canvas, print_, sun, chart_));
+    DrawHighlight(dc);
+}
+
+tarvella::ReportPoint COrvoView::ReportPointAt(wxPoint client) const {
+    const wxPoint p = canvas_->CalcUnscrolledPosition(client);
+    return {p.x, p.y};
+}
+
+// The box under the last known pointer position, drawn over the report just painted.
+void COrvoView::DrawHighlight(wxDC& dc) {
+    const ReportPoint p = ReportPointAt(lastMouse_);
+    OutlineBox box;
+    if (chart_.level == kEventLevel) {
+        highlightRow_ = eventHover_ ? ColumnAtPoint(p) : kNoHighlight;
+        if (highlightRow_ == kNoHighlight) return;
+        box = ColumnOutline(highlightRow_);
+    } else {
+        highlightRow_ = RowAtPoint(p, chart_.level);
+        if (!RowIsOutlined(chart_.level, highlightRow_)) return;
+        box = RowOutline(highlightRow_);
+    }
+    highlightScroll_ = canvas_->GetViewStart();
+    dc.SetPen(wxPen(kOutline, 1));
+    dc.SetBrush(*wxTRANSPARENT_BRUSH);
+    dc.DrawRectangle(box.left, box.top, box.right - box.left, box.bottom - box.top);
+}
+
+void COrvoView::RefreshOutline(int hit) {
+    if (hit == kNoHighlight) return;
+    const OutlineBox box = chart_.level == kEventLevel ? ColumnOutline(hit) : RowOutline(hit);
+    const wxPoint topLeft = canvas_->CalcScrolledPosition(wxPoint(box.left, box.top));
+    canvas_->RefreshRect(
+        wxRect(topLeft, wxSize(box.right - box.left, box.bottom - box.top)).Inflate(1), false);
+}
+
+void COrvoView::MouseMove(wxPoint client) {
+    if (!started_) return;
+    lastMouse_ = client;
+    const ReportPoint p = ReportPointAt(client);
+    const bool event = chart_.level == kEventLevel;
+    const int hit = event ? ColumnAtPoint(p) : RowAtPoint(p, chart_.level);
+    eventHover_ = event;
+    if (hit == highlightRow_ && canvas_->GetViewStart() == highlightScroll_) return;
+    RefreshOutline(highlightRow_);
+    RefreshOutline(hit);
+    highlightRow_ = hit;
+    highlightScroll_ = canvas_->GetViewStart();
+}
+
+void COrvoView::MouseDown(wxPoint client) {
+    if (!started_) return;
+    lastMouse_ = client;
+    const ReportPoint p = ReportPointAt(client);
+    bool changed = false;
+    if (chart_.level == kEventLevel) {
+        const int column = ColumnAtPoint(p);
+        if (column == kNoHighlight) return;
+        SunContext sun = session_.Sun();
+        const EventPath path = LocateEvent(sun, chart_);
+        changed = ApplyEventClick(chart_, column, path);
+    } else {
+        changed = ApplyRowClick(chart_, RowAtPoint(p, chart_.level));
+    }
+    if (!changed) return;
+    SaveChart();
+    RedrawReport();
+}
+
+void COrvoView::SaveChart() {
+    COrvoDoc& doc = Doc();
+    doc.SetChangingView(this);
+    const bool written = SaveLastData(session_, doc, chart_);
+    doc.SetChangingView(nullptr);
+    if (!written) {
+        wxLogError("Could not save the file \"%s\"; the file on disk is unchanged.",
+                   session_.lastDataPath);
+    }
+}
+
+// From the top, as after any change of the chart; the next paint draws it.
+void COrvoView::RedrawReport() {
+    eventHover_ = false;
+    canvas_->Scroll(0, 0);
+    canvas_->Refresh(false);
+}
+
+void COrvoView::OnUpdate(wxView*, wxObject*) {
+    if (canvas_) canvas_->Refresh(false);
+}
+
+void COrvoView::OnNewWindow(wxCommandEvent&) {
+    wxDocument* doc = GetDocument();
+    if (auto* view = dynamic_cast<COrvoView*>(doc->GetDocumentTemplate()->CreateView(doc))) {
+        view->Start();
+    }
+}
+
+// The main window's caption names the active document, as its tab does.
+void COrvoView::ShowTitle() {
+    parentFrame_->SetTitle(wxTheApp->GetAppDisplayName() + " - " +
+                           GetDocument()->GetUserReadableName());
+}
+
+void COrvoView::OnChangeFilename() {
+    wxView::OnChangeFilename();
+    ShowTitle();
+}
+
+void COrvoView::OnActivateView(bool activate, wxView*, wxView*) {
+    if (activate) ShowTitle();
+}

@@ -1,0 +1,63 @@
+// The report view: one window of a chart document, with its own chart, drawing the report of the
+// chart's level and walking the levels with the mouse.
+#pragma once
+
+#include <wx/docview.h>
+
+#include <functional>
+
+#include "document/chart_data.h"
+#include "document/session.h"
+#include "view/navigation.h"
+#include "view/report_canvas.h"
+
+class COrvoDoc;
+class ReportWindow;
+class wxMDIParentFrame;
+
+class COrvoView : public wxView {
+  public:
+    COrvoView(tarvella::Session& session, wxMDIParentFrame* parentFrame)
+        : session_(session), parentFrame_(parentFrame) {}
+
+    bool OnCreate(wxDocument* doc, long flags) override;
+    bool OnClose(bool deleteWindow) override;
+    void OnDraw(wxDC* dc) override;
+    void OnUpdate(wxView* sender, wxObject* hint) override;
+    void OnChangeFilename() override;
+    void OnActivateView(bool activate, wxView* activeView, wxView* deactiveView) override;
+
+    // Reads the chart and the preferences once the document holds its image.
+    void Start();
+
+    void MouseDown(wxPoint client);
+    void MouseMove(wxPoint client);
+
+    // Called after each drawing on the screen, with the time it took.
+    std::function<void(double milliseconds)> onPainted;
+
+  private:
+    COrvoDoc& Doc() const;
+    tarvella::ReportPoint ReportPointAt(wxPoint client) const;
+    void DrawReportOnScreen(wxDC& dc);
+    void DrawHighlight(wxDC& dc);
+    void RefreshOutline(int hit);
+    void RedrawReport();
+    void SaveChart();
+    void ShowTitle();
+    void OnNewWindow(wxCommandEvent& event);
+
+    tarvella::Session& session_;
+    wxMDIParentFrame* parentFrame_;
+    ReportWindow* canvas_ = nullptr;
+    tarvella::ChartData chart_;
+    tarvella::PrintState print_;
+    bool started_ = false;
+    int highlightRow_ = tarvella::kNoHighlight;
+    wxPoint highlightScroll_;
+    wxPoint lastMouse_;
+    // The event report outlines its columns only once the pointer moved over the new report.
+    bool eventHover_ = false;
+
+    wxDECLARE_EVENT_TABLE();
+};

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Application tests: the real program on the X display that xvfb-run gives, with a fresh home.
+#   app_test.sh TEST PROGRAM PIXEL_PROBE
+set -euo pipefail
+test=$1 program=$(realpath "$2") probe=$(realpath "$3")
+
+home=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$home"
+}
+trap cleanup EXIT
+export HOME=$home
+unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_RUNTIME_DIR
+data=$home/.local/share/tarvella
+shot=$home/screen.ppm
+caption="0 100 100"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+start() {
+    "$program" --messages-to-stderr "$@" 2>>"$home/stderr" &
+    pids+=($!)
+}
+
+# Polls the screen until the caption colour shows; sets $origin_x/$origin_y to the report's
+# top-left corner (the ivory background) on the screen.
+wait_for_report() {
+    for _ in $(seq 1 100); do
+        import -window root -depth 8 "ppm:$shot"
+        read -r count _ _ _ _ < <("$probe" "$shot" $caption)
+        if (( count > 50 )); then
+            read -r _ origin_x origin_y _ _ < <("$probe" "$shot" 255 255 240)
+            return 0
+        fi
+        sleep 0.15
+    done
+    fail "no report on the screen"
+}
+
+wait_for() {  # wait_for SECONDS COMMAND...
+    local tries=$(( $1 * 10 )); shift
+    for _ in $(seq 1 "$tries"); do "$@" && return 0; sleep 0.1; done
+    return 1
+}
+
+line() { sed -n "$2p" "$1" | tr -d '\r'; }
+
+# A last-data text of the default chart with the MD start year and the level given.
+chart_text() {
+    printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 \
+        1 4 0.000000 4.000000 1 "$1" 4 5 9 1 "$2"
+}
+
+case $test in
+starts_and_shows_report)
+    start
+    wait_for_report
+    read -r _ left top right bottom < <("$probe" "$shot" $caption 0 "$origin_x" "$origin_y" 2000 2000)
+    # The main window opens at (170, 106) on this 1280 x 1024 screen, the report inside it.
+    (( origin_x >= 170 && origin_x < 200 && origin_y > 106 && origin_y < 320 )) ||
+        fail "report at $origin_x,$origin_y"
+    # The caption is centred over the column 8..500, in the report's first line.
+    centre=$(( (left + right) / 2 - origin_x ))
+    (( centre > 234 && centre < 274 )) || fail "caption centred at $centre"
+    (( top - origin_y >= 8 && bottom - origin_y < 32 )) || fail "caption from $top to $bottom"
+    # Rows in their colour below the caption, and both data files with their defaults.
+    read -r _ _ rows_top _ _ < <("$probe" "$shot" 200 0 0 60 "$origin_x" "$origin_y" 2000 2000)
+    (( rows_top - origin_y >= 90 && rows_top - origin_y < 100 )) || fail "rows from $rows_top"
+    [[ $(stat -c %s "$data/lastdata.vkt") == 139 && $(stat -c %s "$data/pref.vkp") == 58 ]] ||
+        fail "data files not written"
+    ;;
+click_first_row)
+    mkdir -p "$data"
+    chart_text 1999 1 >"$data/lastdata.vkt"
+    start --no-splash
+    wait_for_report
+    xdotool mousemove $(( origin_x + 100 )) $(( origin_y + 95 )) click 1
+    wait_for 5 test "$(line "$data/lastdata.vkt" 26)" = 2 || fail "level $(line "$data/lastdata.vkt" 26)"
+    [[ $(line "$data/lastdata.vkt" 22) == 0 ]] || fail "adIndex $(line "$data/lastdata.vkt" 22)"
+    # Clicking below the last row at level 2 hits nothing and writes nothing.
+    before=$(md5sum <"$data/lastdata.vkt")
+    xdotool mousemove $(( origin_x + 100 )) $(( origin_y + 385 )) click 1
+    sleep 0.5
+    [[ $(md5sum <"$data/lastdata.vkt") == "$before" ]] || fail "a click on row slot 12 changed the chart"
+    ;;
+hands_files_to_running_copy)
+    start --no-splash
+    wait_for_report
+    chart_text 2001 1 >"$home/other.vkt"
+    (cd "$home" && timeout 20 "$program" --messages-to-stderr other.vkt) ||
+        fail "the second copy ended with $?"
+    # The first copy opens the file: its view hands the document's chart to the last-data file.
+    wait_for 10 cmp -s "$home/other.vkt" "$data/lastdata.vkt" || fail "the file was not opened"
+    ;;
+fatal_without_sun_table)
+    mkdir -p "$home/bin"
+    cp "$program" "$home/bin/tarvella"
+    status=0
+    timeout 20 "$home/bin/tarvella" --messages-to-stderr 2>"$home/err" || status=$?
+    [[ $status == 0 ]] || fail "exit code $status"
+    grep -qx "Terminating program: Fatal error! An important file is missing in the windows system directory! Reload program." "$home/err" ||
+        fail "message: $(cat "$home/err")"
+    [[ ! -e $data/lastdata.vkt ]] || fail "a document was opened"
+
+    # A data directory that cannot be made.
+    rm -rf "$home/.local" && touch "$home/.local"
+    status=0
+    timeout 20 "$program" --messages-to-stderr 2>"$home/err" || status=$?
+    [[ $status == 0 ]] || fail "exit code $status"
+    grep -qx "Terminating program: Cannot find windows directory" "$home/err" ||
+        fail "message: $(cat "$home/err")"
+    ;;
+fatal_message_box)
+    # The user's path: a message box before any window; OK ends the process with exit code 0.
+    mkdir -p "$home/bin"
+    cp "$program" "$home/bin/tarvella"
+    "$home/bin/tarvella" 2>/dev/null &
+    pid=$!
+    pids+=($pid)
+    box=
+    wait_for 15 eval 'box=$(xdotool search --name "^Terminating program$" 2>/dev/null | head -1); [[ -n $box ]]' ||
+        fail "no message box"
+    [[ -z $(xdotool search --onlyvisible --name "^Tarvella" 2>/dev/null) ]] || fail "a main window came up"
+    xdotool windowfocus --sync "$box"
+    xdotool key --clearmodifiers Return
+    status=0
+    wait_for 10 eval '! kill -0 $pid 2>/dev/null' || fail "still running after OK"
+    wait "$pid" || status=$?
+    [[ $status == 0 ]] || fail "exit code $status"
+    ;;
+*)
+    fail "no test $test"
+    ;;
+esac
+echo "PASS: $test"
