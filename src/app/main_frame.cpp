@@ -31,7 +31,7 @@ wxMenu* FileMenu(bool documentOpen) {
     Item(m, wxID_NEW, "&New\tCtrl+N", "Create a new document");
     Item(m, wxID_OPEN, "&Open...\tCtrl+O", "Open an existing document");
     if (documentOpen) {
-        Item(m, wxID_CLOSE, "&Close", "Close the active document");
+        Item(m, ID_FILE_CLOSE, "&Close", "Close the active document");
         Item(m, wxID_SAVE, "&Save\tCtrl+S", "Save the active document");
         Item(m, wxID_SAVEAS, "Save &As...", "Save the active document with a new name");
         m->AppendSeparator();
@@ -50,7 +50,7 @@ wxMenu* FileMenu(bool documentOpen) {
     m->AppendSeparator();
     m->Append(kRecentFilesId, "Recent &Files", new wxMenu, "Open a recently used document");
     m->AppendSeparator();
-    Item(m, wxID_EXIT, "E&xit", "Quit the application; prompts to save documents");
+    Item(m, ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents");
     return m;
 }
 
@@ -96,11 +96,12 @@ wxMenuBar* MakeMenuBar(bool documentOpen) {
 }
 
 wxBEGIN_EVENT_TABLE(CMainFrame, wxDocMDIParentFrame)
-    EVT_MENU(ID_VIEW_TOOLBAR, CMainFrame::OnToggleBar)
-        EVT_MENU(ID_VIEW_STATUS_BAR, CMainFrame::OnToggleBar)
-            EVT_UPDATE_UI(ID_VIEW_TOOLBAR, CMainFrame::OnUpdateToggleBar)
-                EVT_UPDATE_UI(ID_VIEW_STATUS_BAR, CMainFrame::OnUpdateToggleBar)
-                    EVT_MENU(wxID_HELP_CONTENTS, CMainFrame::OnHelpTopics)
+    EVT_MENU(ID_VIEW_TOOLBAR, CMainFrame::OnToggleBar) EVT_MENU(ID_VIEW_STATUS_BAR,
+                                                                CMainFrame::OnToggleBar)
+        EVT_UPDATE_UI(ID_VIEW_TOOLBAR, CMainFrame::OnUpdateToggleBar)
+            EVT_UPDATE_UI(ID_VIEW_STATUS_BAR, CMainFrame::OnUpdateToggleBar)
+                EVT_MENU(wxID_HELP_CONTENTS, CMainFrame::OnHelpTopics)
+                    EVT_MENU(ID_APP_EXIT, CMainFrame::OnExit)
                         EVT_DROP_FILES(CMainFrame::OnDropFiles) EVT_IDLE(CMainFrame::OnIdle)
                             wxEND_EVENT_TABLE()
 
@@ -191,6 +192,10 @@ void CMainFrame::OnHelpTopics(wxCommandEvent&) {
     if (!wxLaunchDefaultBrowser(wxFileName::FileNameToURL(readme))) {
         wxLogError("Cannot open the help file \"%s\".", readme.GetFullPath());
     }
+}
+
+void CMainFrame::OnExit(wxCommandEvent&) {
+    Close();
 }
 
 void CMainFrame::OnDropFiles(wxDropFilesEvent& event) {

@@ -21,6 +21,7 @@ class CMainFrame : public wxDocMDIParentFrame {
     void OnToggleBar(wxCommandEvent& event);
     void OnUpdateToggleBar(wxUpdateUIEvent& event);
     void OnHelpTopics(wxCommandEvent& event);
+    void OnExit(wxCommandEvent& event);
     void OnDropFiles(wxDropFilesEvent& event);
     void OnIdle(wxIdleEvent& event);
 

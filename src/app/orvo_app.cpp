@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -123,6 +124,9 @@ bool COrvoApp::OnInit() {
     SetAppDisplayName("Tarvella");
     wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
     if (!wxApp::OnInit()) return false;
+    // A write beyond the file size limit then fails and is reported, instead of ending the
+    // process with every open document.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (messagesToStderr_) delete wxLog::SetActiveTarget(new wxLogStderr);
 
     instance_ = std::make_unique<InstanceLink>();

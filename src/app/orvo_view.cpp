@@ -70,7 +70,9 @@ class DcReportCanvas final : public ReportCanvas {
 class ReportWindow : public wxScrolledCanvas {
   public:
     ReportWindow(COrvoView& view, wxWindow* parent)
-        : wxScrolledCanvas(parent, wxID_ANY), view_(view) {
+        : wxScrolledCanvas(parent, wxID_ANY, wxDefaultPosition,
+                           wxSize(kReportWidth, kReportHeight)),
+          view_(view) {
         SetBackgroundColour(kBackground);
         SetScrollbars(1, 1, kReportWidth, kReportHeight);
         Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {

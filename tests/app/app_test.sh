@@ -9,7 +9,7 @@ pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
-    rm -rf "$home"
+    [[ -n ${KEEP_HOME:-} ]] && echo "home kept: $home" >&2 || rm -rf "$home"
 }
 trap cleanup EXIT
 export HOME=$home
@@ -94,6 +94,38 @@ hands_files_to_running_copy)
         fail "the second copy ended with $?"
     # The first copy opens the file: its view hands the document's chart to the last-data file.
     wait_for 10 cmp -s "$home/other.vkt" "$data/lastdata.vkt" || fail "the file was not opened"
+    ;;
+saves_document)
+    mkdir -p "$home/d"
+    chart_text 1999 1 >"$home/d/chart.vkt"
+    cp "$home/d/chart.vkt" "$home/original.vkt"
+    click_row_and_save() {
+        wait_for_report
+        xdotool mousemove $(( origin_x + 100 )) $(( origin_y + 95 )) click 1
+        sleep 0.5
+        xdotool windowfocus --sync "$(xdotool search --onlyvisible --name "^Tarvella" | head -1)"
+        xdotool key ctrl+s
+    }
+    start --no-splash "$home/d/chart.vkt"
+    click_row_and_save
+    wait_for 5 cmp -s "$home/d/chart.vkt" "$data/lastdata.vkt" || fail "not saved"
+    [[ $(line "$home/d/chart.vkt" 26) == 2 ]] || fail "saved the wrong chart"
+    kill "${pids[@]}" && wait
+    pids=()
+
+    # Every write fails: the document file stays as it was, and the user is told. (The messages
+    # go through a pipe, which the file size limit does not bind.)
+    cp "$home/original.vkt" "$home/d/chart.vkt"
+    mkfifo "$home/messages"
+    cat "$home/messages" >>"$home/stderr" &
+    (ulimit -f 0 && exec "$program" --messages-to-stderr --no-splash "$home/d/chart.vkt" \
+        2>"$home/messages") &
+    pids+=($!)
+    click_row_and_save
+    wait_for 5 grep -q "Could not save the file \"$home/d/chart.vkt\"" "$home/stderr" ||
+        fail "no message: $(cat "$home/stderr")"
+    cmp -s "$home/d/chart.vkt" "$home/original.vkt" || fail "the old file was changed"
+    [[ $(ls "$home/d") == chart.vkt ]] || fail "files left behind: $(ls "$home/d")"
     ;;
 fatal_without_sun_table)
     mkdir -p "$home/bin"
