@@ -5,7 +5,9 @@
 #include <wx/dcmemory.h>
 #include <wx/display.h>
 #include <wx/docview.h>
+#include <wx/fileconf.h>
 #include <wx/filehistory.h>
+#include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
@@ -115,6 +117,7 @@ bool COrvoApp::OnCmdLineParsed(wxCmdLineParser& parser) {
     splash_ = !parser.Found("no-splash");
     messagesToStderr_ = parser.Found("messages-to-stderr");
     timing_ = parser.Found("timing");
+    messagesToStderr_ = messagesToStderr_ || timing_;
     for (size_t i = 0; i < parser.GetParamCount(); ++i) files_.push_back(parser.GetParam(i));
     return true;
 }
@@ -155,6 +158,12 @@ bool COrvoApp::OnInit() {
             std::fprintf(stderr, "tarvella-timing painted %.3f\n", ms);
             CallAfter(&COrvoApp::StartTiming);
         };
+    }
+    // The profile is ~/.config/tarvella.conf; its directory may not exist yet in a new home.
+    {
+        wxLogNull quiet;
+        wxFileName::Mkdir(wxFileName(wxFileConfig::GetLocalFileName(GetAppName())).GetPath(),
+                          wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     }
     wxConfigBase* config = wxConfigBase::Get();
     config->SetPath(kRecentFilesGroup);
@@ -208,7 +217,8 @@ int COrvoApp::OnExit() {
         config->SetPath(kRecentFilesGroup);
         docManager_->FileHistorySave(*config);
         config->SetPath("/");
-        config->Flush();
+        // Written now, while a failure can still be told through the application's log.
+        delete wxConfigBase::Set(nullptr);
         delete docManager_;
         docManager_ = nullptr;
     }

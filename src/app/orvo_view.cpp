@@ -35,33 +35,59 @@ int EmPixels(int cellHeight) {
 
 // Draws the report's texts on a wx device context. The average character width is left to the
 // face: Pango has no per-font horizontal scale, and Arial's own width is close to what the
-// report asks for.
+// report asks for. A font or colour is set only when it changes: on GTK each setting builds a
+// new Pango font, which would take most of a repaint.
 class DcReportCanvas final : public ReportCanvas {
   public:
     explicit DcReportCanvas(wxDC& dc) : dc_(dc) {}
 
     void DrawText(std::string_view text, const TextRect& r, int align, const ReportFont& font,
                   Rgb colour) override {
-        wxString label;
-        label.reserve(text.size());
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-            label += wxUniChar(static_cast<unsigned char>(text[i]));
+        const FontKey key{std::string(font.face), font.weight, font.height};
+        if (!(key == font_)) {
+            font_ = key;
+            dc_.SetFont(wxFont(wxFontInfo(wxSize(0, EmPixels(font.height)))
+                                   .FaceName(wxString(font.face.data(), font.face.size()))
+                                   .Weight(font.weight)));
+            lineHeight_ = dc_.GetCharHeight();
         }
-        dc_.SetFont(wxFont(wxFontInfo(wxSize(0, EmPixels(font.height)))
-                               .FaceName(wxString(font.face.data(), font.face.size()))
-                               .Weight(font.weight)));
-        dc_.SetTextForeground(wxColour(colour.red, colour.green, colour.blue));
+        if (!(colour == colour_)) {
+            colour_ = colour;
+            dc_.SetTextForeground(wxColour(colour.red, colour.green, colour.blue));
+        }
+        // One DrawText per line, each aligned in the rectangle and clipped to it.
         const wxRect rect(r.left, r.top, r.right - r.left, r.bottom - r.top);
         wxDCClipper clip(dc_, rect);
-        const int horizontal = align == kAlignCentre  ? wxALIGN_CENTRE_HORIZONTAL
-                               : align == kAlignRight ? wxALIGN_RIGHT
-                                                      : wxALIGN_LEFT;
-        dc_.DrawLabel(label, rect, horizontal | wxALIGN_TOP);
+        int y = rect.y;
+        for (std::size_t begin = 0; begin <= text.size() && y < rect.GetBottom();) {
+            std::size_t end = text.find("\r\n", begin);
+            if (end == std::string_view::npos) end = text.size();
+            if (end > begin) {
+                wxString line = wxString::FromUTF8(text.data() + begin, end - begin);
+                if (line.empty()) line = wxString::From8BitData(text.data() + begin, end - begin);
+                int x = rect.x;
+                if (align != kAlignLeft) {
+                    const int width = dc_.GetTextExtent(line).x;
+                    x += align == kAlignCentre ? (rect.width - width) / 2 : rect.width - width;
+                }
+                dc_.DrawText(line, x, y);
+            }
+            begin = end + 2;
+            y += lineHeight_;
+        }
     }
 
   private:
+    struct FontKey {
+        std::string face;
+        int weight = -1;
+        int height = -1;
+        bool operator==(const FontKey&) const = default;
+    };
     wxDC& dc_;
+    FontKey font_;
+    int lineHeight_ = 0;
+    Rgb colour_{-1, -1, -1};
 };
 
 }  // namespace

@@ -127,6 +127,22 @@ saves_document)
     cmp -s "$home/d/chart.vkt" "$home/original.vkt" || fail "the old file was changed"
     [[ $(ls "$home/d") == chart.vkt ]] || fail "files left behind: $(ls "$home/d")"
     ;;
+exits_and_keeps_recent_files)
+    chart_text 1999 2 >"$home/kept.vkt"
+    "$program" --messages-to-stderr --no-splash "$home/kept.vkt" 2>>"$home/stderr" &
+    pid=$!
+    pids+=($pid)
+    wait_for_report
+    # An unchanged document closes without a question; the profile directory is made anew.
+    xdotool windowfocus --sync "$(xdotool search --onlyvisible --name "^Tarvella" | head -1)"
+    xdotool key alt+f x
+    wait_for 10 eval '! kill -0 $pid 2>/dev/null' || fail "still running after Exit"
+    status=0
+    wait "$pid" || status=$?
+    [[ $status == 0 ]] || fail "exit code $status: $(cat "$home/stderr")"
+    grep -qx "file1=$home/kept.vkt" "$home/.config/tarvella.conf" ||
+        fail "recent files: $(cat "$home/.config/tarvella.conf" 2>&1)"
+    ;;
 fatal_without_sun_table)
     mkdir -p "$home/bin"
     cp "$program" "$home/bin/tarvella"
