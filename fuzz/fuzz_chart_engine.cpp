@@ -1,8 +1,9 @@
 // Any chart at all, every field from the input (NaN and infinities included), given to the Sun
-// positions, the division and the event search.
+// positions, the division, the event search and the layout.
 #include "engine/division.h"
 #include "engine/event_location.h"
 #include "fuzz_support.h"
+#include "view/report_layout.h"
 
 using namespace tarvella;
 
@@ -59,5 +60,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const EventPath path = LocateEvent(sun, c);
     if (path.adIndex == kNoAntardasa && c.adIndex != before) std::abort();
     if (path.adIndex != kNoAntardasa && (c.adIndex < 0 || c.adIndex > 11)) std::abort();
+
+    // The whole layout, on screen and on a page of any size.
+    NullCanvas canvas;
+    PrintState print;
+    print.printing = in.Take<std::uint8_t>() & 1;
+    print.pageWidth = in.Take<int>();
+    print.pageHeight = in.Take<int>();
+    print.lowerHalf = in.Take<std::uint8_t>() & 1;
+    const std::string text = DrawReport(canvas, print, sun, c);
+    if (text.size() >= (c.level == kEventLevel ? 500u : 1400u)) std::abort();
+    for (int index : {c.adIndex, c.pdIndex, c.sdIndex, c.padIndex}) {
+        if (c.level == kEventLevel && (index < 0 || index > 11)) std::abort();
+    }
     return 0;
 }
