@@ -49,6 +49,8 @@ class CDocManager : public wxDocManager {
             Bind(
                 wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(false); }, id);
         }
+        Bind(wxEVT_MENU, &CDocManager::OnFileClose, this, ID_FILE_CLOSE);
+        Bind(wxEVT_UPDATE_UI, &CDocManager::OnUpdateDisableIfNoDoc, this, ID_FILE_CLOSE);
     }
 
     // Untitled documents are VKT1, VKT2, ...

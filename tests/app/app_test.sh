@@ -133,8 +133,13 @@ exits_and_keeps_recent_files)
     pid=$!
     pids+=($pid)
     wait_for_report
-    # An unchanged document closes without a question; the profile directory is made anew.
-    xdotool windowfocus --sync "$(xdotool search --onlyvisible --name "^Tarvella" | head -1)"
+    # An unchanged document closes without a question, leaving the main window and its title.
+    main=$(xdotool search --onlyvisible --name "^Tarvella - kept.vkt$" | head -1)
+    [[ -n $main ]] || fail "no main window named after the document"
+    xdotool windowfocus --sync "$main"
+    xdotool key alt+f c
+    wait_for 5 test "$(xdotool getwindowname "$main")" = Tarvella || fail "document not closed"
+    # Exit writes the recent files, in a profile directory made anew.
     xdotool key alt+f x
     wait_for 10 eval '! kill -0 $pid 2>/dev/null' || fail "still running after Exit"
     status=0
