@@ -4,6 +4,7 @@
 #include <wx/log.h>
 #include <wx/msgdlg.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "app/orvo_view.h"
@@ -31,8 +32,13 @@ void COrvoDoc::StartViews() {
 }
 
 bool COrvoDoc::DoOpenDocument(const wxString& file) {
-    std::ifstream in(file.fn_str(), std::ios::binary);
-    if (!in) {
+    // Only plain files: a pipe could block the program, and a directory reads as nothing.
+    std::error_code ec;
+    std::ifstream in;
+    if (std::filesystem::is_regular_file(file.fn_str().data(), ec)) {
+        in.open(file.fn_str(), std::ios::binary);
+    }
+    if (!in.is_open()) {
         wxLogError("Could not open the file \"%s\".", file);
         return false;
     }

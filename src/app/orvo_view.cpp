@@ -6,6 +6,7 @@
 #include <wx/log.h>
 #include <wx/scrolwin.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -26,6 +27,7 @@ const wxColour kOutline(0, 120, 0);
 constexpr int kReportWidth = 550;
 constexpr int kReportHeight = 460;
 constexpr int kFilledExtent = 1600;
+constexpr int kRowPitch = 24;
 
 // A font height is the whole cell, ascent plus descent, as the report's metrics assume; Pango
 // sizes the em, and Arial's cell is 2288/2048 of its em.
@@ -109,11 +111,41 @@ class ReportWindow : public wxScrolledCanvas {
             view_.MouseMove(e.GetPosition());
             e.Skip();
         });
+        // A line of scrolling is a row of the report, not one of its pixel units.
+        Bind(wxEVT_SCROLLWIN_LINEUP,
+             [this](wxScrollWinEvent& e) { ScrollRows(e.GetOrientation(), -1); });
+        Bind(wxEVT_SCROLLWIN_LINEDOWN,
+             [this](wxScrollWinEvent& e) { ScrollRows(e.GetOrientation(), 1); });
+        Bind(wxEVT_MOUSEWHEEL, [this](wxMouseEvent& e) {
+            wheel_ += e.GetWheelRotation();
+            const int notches = wheel_ / e.GetWheelDelta();
+            wheel_ -= notches * e.GetWheelDelta();
+            const bool vertical = e.GetWheelAxis() == wxMOUSE_WHEEL_VERTICAL;
+            ScrollRows(vertical ? wxVERTICAL : wxHORIZONTAL,
+                       (vertical ? -notches : notches) * e.GetLinesPerAction());
+        });
     }
     void OnDraw(wxDC& dc) override { view_.OnDraw(&dc); }
 
+    // After a scroll the box under the pointer belongs elsewhere: the whole report is redrawn.
+    void ScrollWindow(int dx, int dy, const wxRect* rect) override {
+        wxScrolledCanvas::ScrollWindow(dx, dy, rect);
+        Refresh(false);
+    }
+
   private:
+    void ScrollRows(int orientation, int rows) {
+        if (rows == 0) return;
+        const wxPoint start = GetViewStart();
+        if (orientation == wxVERTICAL) {
+            Scroll(-1, std::max(0, start.y + rows * kRowPitch));
+        } else {
+            Scroll(std::max(0, start.x + rows * kRowPitch), -1);
+        }
+    }
+
     COrvoView& view_;
+    int wheel_ = 0;
 };
 
 wxBEGIN_EVENT_TABLE(COrvoView, wxView)
@@ -283,7 +315,7 @@ void COrvoView::ShowTitle() {
 
 void COrvoView::OnChangeFilename() {
     wxView::OnChangeFilename();
-    ShowTitle();
+    if (GetDocumentManager()->GetCurrentView() == this) ShowTitle();
 }
 
 void COrvoView::OnActivateView(bool activate, wxView*, wxView*) {

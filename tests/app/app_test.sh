@@ -86,6 +86,20 @@ click_first_row)
     sleep 0.5
     [[ $(md5sum <"$data/lastdata.vkt") == "$before" ]] || fail "a click on row slot 12 changed the chart"
     ;;
+click_in_scrolled_report)
+    # On a 640 x 480 screen the window is 600 x 480 at (10, 0) and the report needs scrolling.
+    mkdir -p "$data"
+    chart_text 1999 1 >"$data/lastdata.vkt"
+    start --no-splash
+    wait_for_report
+    (( origin_x > 10 && origin_x < 20 && origin_y < 200 )) || fail "report at $origin_x,$origin_y"
+    # One notch of the wheel scrolls three rows (72 units): client y 20 is then report y 92.
+    xdotool mousemove $(( origin_x + 100 )) $(( origin_y + 20 )) click 5
+    sleep 0.5
+    xdotool click 1
+    wait_for 5 test "$(line "$data/lastdata.vkt" 26)" = 2 || fail "level $(line "$data/lastdata.vkt" 26)"
+    [[ $(line "$data/lastdata.vkt" 22) == 0 ]] || fail "adIndex $(line "$data/lastdata.vkt" 22)"
+    ;;
 hands_files_to_running_copy)
     start --no-splash
     wait_for_report
@@ -137,10 +151,10 @@ exits_and_keeps_recent_files)
     main=$(xdotool search --onlyvisible --name "^Tarvella - kept.vkt$" | head -1)
     [[ -n $main ]] || fail "no main window named after the document"
     xdotool windowfocus --sync "$main"
-    xdotool key alt+f c
+    xdotool key --delay 400 alt+f c
     wait_for 5 test "$(xdotool getwindowname "$main")" = Tarvella || fail "document not closed"
     # Exit writes the recent files, in a profile directory made anew.
-    xdotool key alt+f x
+    xdotool key --delay 400 alt+f x
     wait_for 10 eval '! kill -0 $pid 2>/dev/null' || fail "still running after Exit"
     status=0
     wait "$pid" || status=$?
