@@ -102,7 +102,15 @@ class ReportWindow : public wxScrolledCanvas {
                            wxSize(kReportWidth, kReportHeight)),
           view_(view) {
         SetBackgroundColour(kBackground);
-        SetScrollbars(1, 1, kReportWidth, kReportHeight);
+        // Scrollbars once the window has a size: GTK warns about scrollbars laid out in the
+        // zero-sized pages of a main window that is still hidden behind the splash.
+        Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+            if (!scrolling_ && e.GetSize().x > 1 && e.GetSize().y > 1 && IsShownOnScreen()) {
+                scrolling_ = true;
+                SetScrollbars(1, 1, kReportWidth, kReportHeight);
+            }
+            e.Skip();
+        });
         Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
             view_.MouseDown(e.GetPosition());
             e.Skip();
@@ -146,6 +154,7 @@ class ReportWindow : public wxScrolledCanvas {
 
     COrvoView& view_;
     int wheel_ = 0;
+    bool scrolling_ = false;
 };
 
 wxBEGIN_EVENT_TABLE(COrvoView, wxView)
