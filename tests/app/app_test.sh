@@ -71,6 +71,13 @@ starts_and_shows_report)
     (( rows_top - origin_y >= 90 && rows_top - origin_y < 100 )) || fail "rows from $rows_top"
     [[ $(stat -c %s "$data/lastdata.vkt") == 139 && $(stat -c %s "$data/pref.vkp") == 58 ]] ||
         fail "data files not written"
+    # Untitled documents are VKT1, VKT2, ...; the main window's caption names the active one.
+    main=$(xdotool search --onlyvisible --name "^Tarvella - VKT1$" | head -1)
+    [[ -n $main ]] || fail "the first document is not VKT1"
+    xdotool windowfocus --sync "$main"
+    xdotool key ctrl+n
+    wait_for 5 test "$(xdotool getwindowname "$main")" = "Tarvella - VKT2" ||
+        fail "New gave $(xdotool getwindowname "$main")"
     ;;
 click_first_row)
     mkdir -p "$data"
