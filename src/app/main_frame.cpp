@@ -95,17 +95,7 @@ wxMenuBar* MakeMenuBar(bool documentOpen) {
     return bar;
 }
 
-wxBEGIN_EVENT_TABLE(CMainFrame, wxDocMDIParentFrame)
-    EVT_MENU(ID_VIEW_TOOLBAR, CMainFrame::OnToggleBar) EVT_MENU(ID_VIEW_STATUS_BAR,
-                                                                CMainFrame::OnToggleBar)
-        EVT_UPDATE_UI(ID_VIEW_TOOLBAR, CMainFrame::OnUpdateToggleBar)
-            EVT_UPDATE_UI(ID_VIEW_STATUS_BAR, CMainFrame::OnUpdateToggleBar)
-                EVT_MENU(wxID_HELP_CONTENTS, CMainFrame::OnHelpTopics)
-                    EVT_MENU(ID_APP_EXIT, CMainFrame::OnExit)
-                        EVT_DROP_FILES(CMainFrame::OnDropFiles) EVT_IDLE(CMainFrame::OnIdle)
-                            wxEND_EVENT_TABLE()
-
-                                CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
+CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
     : wxDocMDIParentFrame(manager, nullptr, wxID_ANY, wxTheApp->GetAppDisplayName(),
                           rect.GetPosition(), rect.GetSize()) {
     wxMenuBar* bar = MakeMenuBar(false);
@@ -119,6 +109,14 @@ wxBEGIN_EVENT_TABLE(CMainFrame, wxDocMDIParentFrame)
     SetStatusText(kIdleText);
     SetIcons(ApplicationIcon());
     DragAcceptFiles(true);
+    for (int id : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}) {
+        Bind(wxEVT_MENU, &CMainFrame::OnToggleBar, this, id);
+        Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateToggleBar, this, id);
+    }
+    Bind(wxEVT_MENU, &CMainFrame::OnHelpTopics, this, wxID_HELP_CONTENTS);
+    Bind(wxEVT_MENU, &CMainFrame::OnExit, this, ID_APP_EXIT);
+    Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
+    Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
 }
 
 void CMainFrame::MakeToolBar() {

@@ -26,6 +26,4 @@ class CMainFrame : public wxDocMDIParentFrame {
     void OnIdle(wxIdleEvent& event);
 
     int keyStates_ = -1;
-
-    wxDECLARE_EVENT_TABLE();
 };

@@ -98,9 +98,9 @@ double Median(std::vector<double> v) {
 
 wxIMPLEMENT_APP(COrvoApp);
 
-wxBEGIN_EVENT_TABLE(COrvoApp, wxApp) EVT_MENU(wxID_ABOUT, COrvoApp::OnAbout) wxEND_EVENT_TABLE()
-
-    COrvoApp::COrvoApp() = default;
+COrvoApp::COrvoApp() {
+    Bind(wxEVT_MENU, &COrvoApp::OnAbout, this, wxID_ABOUT);
+}
 COrvoApp::~COrvoApp() = default;
 
 void COrvoApp::OnInitCmdLine(wxCmdLineParser& parser) {

@@ -39,6 +39,4 @@ class COrvoApp : public wxApp {
     bool messagesToStderr_ = false;
     bool timing_ = false;
     bool endAtOnce_ = false;
-
-    wxDECLARE_EVENT_TABLE();
 };

@@ -24,6 +24,13 @@ bool COrvoDoc::OnOpenDocument(const wxString& file) {
     return true;
 }
 
+void COrvoDoc::Modify(bool modified) {
+    const bool changed = modified != IsModified();
+    wxDocument::Modify(modified);
+    if (!changed) return;
+    for (wxView* view : GetViewsVector()) view->OnChangeFilename();
+}
+
 // The framework makes the views before it loads the document; they read their charts now.
 void COrvoDoc::StartViews() {
     for (wxView* view : GetViewsVector()) {

@@ -26,6 +26,9 @@ class COrvoDoc : public wxDocument, public tarvella::ChartDocument {
     // While set, storing the document writes the report text instead of the chart image.
     void SetTextExportMode(bool on) { textExportMode_ = on; }
 
+    // Every window's tab shows the modified mark, not only the first one's.
+    void Modify(bool modified) override;
+
     bool OnNewDocument() override;
     bool OnOpenDocument(const wxString& file) override;
     bool OnSaveModified() override;

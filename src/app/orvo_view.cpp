@@ -2,7 +2,6 @@
 
 #include <wx/app.h>
 #include <wx/dcclient.h>
-#include <wx/dcmemory.h>
 #include <wx/log.h>
 #include <wx/scrolwin.h>
 
@@ -46,14 +45,14 @@ class DcReportCanvas final : public ReportCanvas {
     void DrawText(std::string_view text, const TextRect& r, int align, const ReportFont& font,
                   Rgb colour) override {
         const FontKey key{std::string(font.face), font.weight, font.height};
-        if (!(key == font_)) {
+        if (key != font_) {
             font_ = key;
             dc_.SetFont(wxFont(wxFontInfo(wxSize(0, EmPixels(font.height)))
                                    .FaceName(wxString(font.face.data(), font.face.size()))
                                    .Weight(font.weight)));
             lineHeight_ = dc_.GetCharHeight();
         }
-        if (!(colour == colour_)) {
+        if (colour != colour_) {
             colour_ = colour;
             dc_.SetTextForeground(wxColour(colour.red, colour.green, colour.blue));
         }
@@ -157,10 +156,12 @@ class ReportWindow : public wxScrolledCanvas {
     bool scrolling_ = false;
 };
 
-wxBEGIN_EVENT_TABLE(COrvoView, wxView)
-    EVT_MENU(tarvella::app::ID_NEW_WINDOW, COrvoView::OnNewWindow) wxEND_EVENT_TABLE()
+COrvoView::COrvoView(tarvella::Session& session, wxMDIParentFrame* parentFrame)
+    : session_(session), parentFrame_(parentFrame) {
+    Bind(wxEVT_MENU, &COrvoView::OnNewWindow, this, tarvella::app::ID_NEW_WINDOW);
+}
 
-        bool COrvoView::OnCreate(wxDocument* doc, long) {
+bool COrvoView::OnCreate(wxDocument* doc, long) {
     auto* frame = new CChildFrame(doc, this, parentFrame_);
     canvas_ = new ReportWindow(*this, frame);
     SetFrame(frame);
@@ -196,6 +197,7 @@ void COrvoView::Start() {
         wxLogError("Could not write the chart and preference files in \"%s\".",
                    std::filesystem::path(session_.lastDataPath).parent_path().string());
     }
+    OnChangeFilename();
     canvas_->Refresh();
 }
 

@@ -17,8 +17,7 @@ class wxMDIParentFrame;
 
 class COrvoView : public wxView {
   public:
-    COrvoView(tarvella::Session& session, wxMDIParentFrame* parentFrame)
-        : session_(session), parentFrame_(parentFrame) {}
+    COrvoView(tarvella::Session& session, wxMDIParentFrame* parentFrame);
 
     bool OnCreate(wxDocument* doc, long flags) override;
     bool OnClose(bool deleteWindow) override;
@@ -58,6 +57,4 @@ class COrvoView : public wxView {
     wxPoint lastMouse_;
     // The event report outlines its columns only once the pointer moved over the new report.
     bool eventHover_ = false;
-
-    wxDECLARE_EVENT_TABLE();
 };
