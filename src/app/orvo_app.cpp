@@ -187,7 +187,10 @@ bool COrvoApp::OnInit() {
     }
 
     if (files_.empty()) return docManager_->CreateNewDocument() != nullptr;
-    return OpenFiles(files_);
+    if (OpenFiles(files_)) return true;
+    // The reason is shown now, while the application can still show it.
+    wxLog::FlushActive();
+    return false;
 }
 
 bool COrvoApp::OpenFiles(const wxArrayString& files) {
