@@ -6,7 +6,7 @@
 namespace tarvella {
 
 std::string UserDataDirectory(const char* xdgDataHome, const char* home) {
-    // The base directory specification ignores relative values.
+    // XDG directories must be absolute; a relative value counts as unset.
     if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
         return (std::filesystem::path(xdgDataHome) / "tarvella").string();
     }
