@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "bench_fixture.h"
 #include "core/transit.h"
 #include "document/chart_data.h"
 #include "engine/division.h"
@@ -16,25 +17,7 @@ namespace {
 
 using namespace tarvella;
 
-struct Fixture {
-    SunEphemeris table;
-    Ayanamsa ayanamsa;
-    ChartData chart = DefaultChart();
-    Fixture() {
-        if (table.Open(TARVELLA_BENCH_SUN_FILE) != SunFileStatus::Ok) {
-            std::fprintf(stderr, "bench_core: cannot open %s\n", TARVELLA_BENCH_SUN_FILE);
-            std::exit(1);
-        }
-        SunContext sun{table, ayanamsa};
-        ComputeSunPosition(sun, chart.birth, chart.birthZone);
-        ComputeSunPosition(sun, chart.event, chart.eventZone);
-    }
-};
-
-Fixture& F() {
-    static Fixture f;
-    return f;
-}
+using bench::F;
 
 void BM_AyanamsaCorrection(benchmark::State& state) {
     Ayanamsa a;

@@ -7,31 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench_fixture.h"
 #include "view/report_layout.h"
 
 namespace {
 
 using namespace tarvella;
 
-struct Fixture {
-    SunEphemeris table;
-    Ayanamsa ayanamsa;
-    ChartData chart = DefaultChart();
-    Fixture() {
-        if (table.Open(TARVELLA_BENCH_LAYOUT_SUN_FILE) != SunFileStatus::Ok) {
-            std::fprintf(stderr, "bench_layout: cannot open %s\n", TARVELLA_BENCH_LAYOUT_SUN_FILE);
-            std::exit(1);
-        }
-        SunContext sun{table, ayanamsa};
-        ComputeSunPosition(sun, chart.birth, chart.birthZone);
-        ComputeSunPosition(sun, chart.event, chart.eventZone);
-    }
-};
-
-Fixture& F() {
-    static Fixture f;
-    return f;
-}
+using bench::F;
 
 void DrawLevel(benchmark::State& state, int level, bool printing) {
     SunContext sun{F().table, F().ayanamsa};

@@ -1,0 +1,33 @@
+// Shared by the benchmark programs: the build's Sun table and the default chart with both Sun
+// positions computed, made once per program.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/sun_ephemeris.h"
+#include "document/chart_data.h"
+
+namespace tarvella::bench {
+
+struct Fixture {
+    SunEphemeris table;
+    Ayanamsa ayanamsa;
+    ChartData chart = DefaultChart();
+    Fixture() {
+        if (table.Open(TARVELLA_BENCH_SUN_FILE) != SunFileStatus::Ok) {
+            std::fprintf(stderr, "cannot open the Sun table %s\n", TARVELLA_BENCH_SUN_FILE);
+            std::exit(1);
+        }
+        SunContext sun{table, ayanamsa};
+        ComputeSunPosition(sun, chart.birth, chart.birthZone);
+        ComputeSunPosition(sun, chart.event, chart.eventZone);
+    }
+};
+
+inline Fixture& F() {
+    static Fixture f;
+    return f;
+}
+
+}  // namespace tarvella::bench
