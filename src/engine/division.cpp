@@ -9,15 +9,10 @@
 namespace tarvella {
 namespace {
 
-// The chart readers keep these in range; a chart from anywhere else still never reads a table
-// outside its bounds or overflows an index product.
+// The event level has no twelve rows of its own: it is divided as the deepest level.
 ChartData Divisible(const ChartData& chart) {
-    ChartData c = chart;
-    c.level = std::clamp(c.level, 1, 5);
-    c.dasaYears = std::clamp(c.dasaYears, 1, 12);
-    for (int* index : {&c.adIndex, &c.pdIndex, &c.sdIndex, &c.padIndex}) {
-        *index = std::clamp(*index, 0, 11);
-    }
+    ChartData c = WithinTables(chart);
+    c.level = std::min(c.level, 5);
     return c;
 }
 
@@ -67,6 +62,16 @@ double EndAt(const ChartData& chart, int level) {
 }
 
 }  // namespace
+
+ChartData WithinTables(const ChartData& chart) {
+    ChartData c = chart;
+    c.level = std::clamp(c.level, 1, kEventLevel);
+    c.dasaYears = std::clamp(c.dasaYears, 1, 12);
+    for (int* index : {&c.adIndex, &c.pdIndex, &c.sdIndex, &c.padIndex}) {
+        *index = std::clamp(*index, 0, 11);
+    }
+    return c;
+}
 
 double LevelArc(int level, int dasaYears) {
     return static_cast<double>(dasaYears) * LevelFactors[static_cast<std::size_t>(level - 1)];

@@ -46,6 +46,11 @@ struct LevelDivision {
 
 double LevelArc(int level, int dasaYears);
 
+// The chart with its level (1..6), MD length and sub-period indices brought into the ranges the
+// tables hold. The chart readers keep these in range; a chart from anywhere else still never reads
+// a table outside its bounds or overflows an index product.
+ChartData WithinTables(const ChartData& chart);
+
 // Longitude at which the period divided at the chart's level begins (unreduced).
 double LevelStartLongitude(const ChartData& chart);
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/calendar.h"
+#include "engine/division.h"
 #include "engine/event_location.h"
 
 namespace tarvella {
@@ -51,17 +52,6 @@ std::string MomentText(const char* what, const ChartMoment& m, const ZoneSpec& z
     return Format("%s: %2d %s %04d, %02d:%s (%d:%s %c).", what, m.day, MonthName(m.month), m.year,
                   m.hour, Minutes(m.minute, false).c_str(), zone.hours,
                   Minutes(zone.minutes, true).c_str(), zone.west ? 'W' : 'E');
-}
-
-// The layout reads its tables by level and index: a copy brought into range keeps it inside them.
-ChartData InRange(const ChartData& chart) {
-    ChartData c = chart;
-    c.level = std::clamp(c.level, 1, kEventLevel);
-    c.dasaYears = std::clamp(c.dasaYears, 1, 12);
-    for (int* index : {&c.adIndex, &c.pdIndex, &c.sdIndex, &c.padIndex}) {
-        *index = std::clamp(*index, 0, 11);
-    }
-    return c;
 }
 
 void Draw(ReportTarget& t, std::string_view text, TextRect rect, int align, const ReportFont& font,
@@ -126,7 +116,7 @@ void DrawBoundary(ReportTarget& t, int x, int y, int right, int bottom, const Bo
 }
 
 void DrawPeriodReport(ReportTarget& t, SunContext& sun, const ChartData& chart) {
-    ChartData c = InRange(chart);
+    ChartData c = WithinTables(chart);
     c.level = std::min(c.level, 5);
     const bool printing = t.print.printing;
     const int y0 = printing ? 48 : 8;
@@ -184,7 +174,7 @@ void DrawPeriodReport(ReportTarget& t, SunContext& sun, const ChartData& chart) 
 }
 
 void DrawEventReport(ReportTarget& t, SunContext& sun, ChartData& chart) {
-    ChartData c = InRange(chart);
+    ChartData c = WithinTables(chart);
     t.mirror.text.clear();
 
     Draw(t, "Tarvella:", {30, 50, kWide, kAllDown}, kAlignLeft, {kArial, 350, 30, 10},
