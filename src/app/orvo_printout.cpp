@@ -5,11 +5,15 @@
 #include <wx/app.h>
 #include <wx/dcgraph.h>
 #include <wx/dcprint.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/paper.h>
 #include <wx/print.h>
+#include <wx/utils.h>
 
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -84,13 +88,27 @@ bool COrvoPrintout::OnPrintPage(int page) {
     return true;
 }
 
+// GTK's print operation waits without end for a default printer when none answers, so the
+// pages go to the print spooler as a PDF file instead, as a desktop's print command does.
 bool PrintOnPrinter(COrvoView& view, const wxPrintData& printData) {
-    COrvoPrintout printout(view, false);
-    wxPrintDialogData dialogData(printData);
-    wxPrinter printer(&dialogData);
-    if (printer.Print(nullptr, &printout, false)) return true;
-    if (wxPrinter::GetLastError() != wxPRINTER_CANCELLED) wxLogError("Could not print.");
-    return false;
+    const wxString pdf = wxFileName::CreateTempFileName("tarvella-print");
+    if (pdf.empty()) return false;
+    bool printed = PrintToPdf(view, printData, pdf);
+    if (printed) {
+        std::vector<wxString> args{"lp", "-s", "-t", view.GetDocument()->GetUserReadableName()};
+        if (!printData.GetPrinterName().empty()) {
+            args.insert(args.end(), {"-d", printData.GetPrinterName()});
+        }
+        args.insert(args.end(), {"--", pdf});
+        std::vector<const wchar_t*> argv;
+        for (const wxString& arg : args) argv.push_back(arg.wc_str());
+        argv.push_back(nullptr);
+        const long code = wxExecute(argv.data(), wxEXEC_SYNC | wxEXEC_NOEVENTS);
+        printed = code == 0;
+        if (!printed) wxLogError("Could not print: the print command \"lp\" ended with %ld.", code);
+    }
+    wxRemoveFile(pdf);
+    return printed;
 }
 
 bool PrintToPdf(COrvoView& view, const wxPrintData& printData, const wxString& path) {

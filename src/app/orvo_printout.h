@@ -32,9 +32,9 @@ class COrvoPrintout : public wxPrintout {
     int pageCount_ = 3;
 };
 
-// Both print every page without any dialog, with the options of the preference file: on the
-// printer of `printData` (the system's default printer unless one was chosen), or into a PDF file
-// on the paper of `printData` (A4 when it names none). False, with the reason logged, when the
-// output was not made.
+// Both print every page without any dialog, with the options of the preference file and on the
+// paper of `printData` (A4 when it names none): through the print command "lp" on the printer of
+// `printData` (the system's default printer unless one was chosen), or into a PDF file. False,
+// with the reason logged, when the output was not made.
 bool PrintOnPrinter(COrvoView& view, const wxPrintData& printData);
 bool PrintToPdf(COrvoView& view, const wxPrintData& printData, const wxString& path);
