@@ -23,6 +23,7 @@
 #include "app/instance.h"
 #include "app/main_frame.h"
 #include "app/orvo_doc.h"
+#include "app/orvo_printout.h"
 #include "app/orvo_view.h"
 #include "app/splash.h"
 #include "core/sun_ephemeris.h"
@@ -39,8 +40,7 @@ const char* const kRecentFilesGroup = "/Recent File List";
 
 // Commands that later work builds; disabled until a view or document handles their update.
 constexpr int kLaterCommands[] = {ID_ENTER_DATA_BUTTON, ID_ENTER_DATA,   ID_AYANAMSA,
-                                  ID_COPY_PLAIN_TEXT,   ID_EMAIL_SCREEN, ID_EMAIL_DATA_FILE,
-                                  wxID_PRINT,           wxID_PREVIEW,    wxID_PRINT_SETUP};
+                                  ID_COPY_PLAIN_TEXT,   ID_EMAIL_SCREEN, ID_EMAIL_DATA_FILE};
 
 class CDocManager : public wxDocManager {
   public:
@@ -106,6 +106,10 @@ COrvoApp::~COrvoApp() = default;
 void COrvoApp::OnInitCmdLine(wxCmdLineParser& parser) {
     wxApp::OnInitCmdLine(parser);
     parser.AddSwitch("", "no-splash", "start without the splash screen");
+    parser.AddSwitch("", "print",
+                     "print the document on the default printer without any dialog, then end");
+    parser.AddOption("", "print-to",
+                     "print the document into the PDF file given without any dialog, then end");
     // For tests: messages on standard error instead of message boxes.
     parser.AddSwitch("", "messages-to-stderr", "", wxCMD_LINE_HIDDEN);
     // For the bench: times the drawing of the first report and of repaints, then ends.
@@ -121,7 +125,18 @@ bool COrvoApp::OnCmdLineParsed(wxCmdLineParser& parser) {
     timing_ = parser.Found("timing");
     messagesToStderr_ = messagesToStderr_ || timing_;
     for (size_t i = 0; i < parser.GetParamCount(); ++i) files_.push_back(parser.GetParam(i));
-    return true;
+    printOnPrinter_ = parser.Found("print");
+    printToPdf_ = parser.Found("print-to", &pdfPath_);
+    if (!printOnPrinter_ && !printToPdf_) return true;
+    // A print run shows no window: its messages go to standard error.
+    messagesToStderr_ = true;
+    splash_ = false;
+    const char* problem = nullptr;
+    if (printOnPrinter_ && printToPdf_) problem = "Give either --print or --print-to, not both.";
+    if (printToPdf_ && pdfPath_.empty()) problem = "--print-to needs the name of a PDF file.";
+    if (files_.size() != 1) problem = "Printing needs exactly one document.";
+    if (problem) std::fprintf(stderr, "%s\n", problem);
+    return problem == nullptr;
 }
 
 bool COrvoApp::OnInit() {
@@ -134,11 +149,15 @@ bool COrvoApp::OnInit() {
     std::signal(SIGXFSZ, SIG_IGN);
     if (messagesToStderr_) delete wxLog::SetActiveTarget(new wxLogStderr);
 
-    instance_ = std::make_unique<InstanceLink>();
-    if (instance_->AnotherIsRunning()) {
-        instance_->HandOver(files_);
-        endAtOnce_ = true;
-        return true;
+    // A print run stays out of the running copy's way: it neither hands its document over nor
+    // takes new ones.
+    if (!Printing()) {
+        instance_ = std::make_unique<InstanceLink>();
+        if (instance_->AnotherIsRunning()) {
+            instance_->HandOver(files_);
+            endAtOnce_ = true;
+            return true;
+        }
     }
 
     const std::string dataDir =
@@ -167,10 +186,13 @@ bool COrvoApp::OnInit() {
         wxFileName::Mkdir(wxFileName(wxFileConfig::GetLocalFileName(GetAppName())).GetPath(),
                           wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     }
-    wxConfigBase* config = wxConfigBase::Get();
-    config->SetPath(kRecentFilesGroup);
-    docManager_->FileHistoryLoad(*config);
-    config->SetPath("/");
+    // A print run leaves the recent files as they were.
+    if (!Printing()) {
+        wxConfigBase* config = wxConfigBase::Get();
+        config->SetPath(kRecentFilesGroup);
+        docManager_->FileHistoryLoad(*config);
+        config->SetPath("/");
+    }
 
     const wxRect screen = wxDisplay(0u).GetGeometry();
     const tarvella::WindowRect place = tarvella::MainWindowGeometry(
@@ -178,6 +200,15 @@ bool COrvoApp::OnInit() {
     frame_ = new CMainFrame(docManager_, wxRect(place.x, place.y, place.width, place.height));
     docTemplate->SetParentFrame(frame_);
     SetTopWindow(frame_);
+    if (Printing()) {
+        wxDocument* doc = docManager_->CreateDocument(files_[0], wxDOC_SILENT);
+        if (!doc) {
+            wxLog::FlushActive();
+            return false;
+        }
+        CallAfter([this, doc] { PrintAndEnd(*doc); });
+        return true;
+    }
     instance_->Listen([this](const wxArrayString& files) { OpenFiles(files); });
     // The splash shows the main window when it goes; without it nothing else would.
     if (splash_) {
@@ -209,25 +240,41 @@ bool COrvoApp::Fatal(const char* message) {
         wxMessageDialog(nullptr, message, tarvella::kFatalCaption, wxOK | wxICON_STOP).ShowModal();
     }
     endAtOnce_ = true;
+    // A print run that printed nothing says so.
+    if (Printing()) exitCode_ = 1;
     return true;
 }
 
 int COrvoApp::OnRun() {
-    return endAtOnce_ ? 0 : wxApp::OnRun();
+    const int code = endAtOnce_ ? 0 : wxApp::OnRun();
+    return exitCode_ != 0 ? exitCode_ : code;
 }
 
 int COrvoApp::OnExit() {
     if (docManager_) {
         wxConfigBase* config = wxConfigBase::Get();
-        config->SetPath(kRecentFilesGroup);
-        docManager_->FileHistorySave(*config);
-        config->SetPath("/");
+        if (!Printing()) {
+            config->SetPath(kRecentFilesGroup);
+            docManager_->FileHistorySave(*config);
+            config->SetPath("/");
+        }
         // Written now, while a failure can still be told through the application's log.
         delete wxConfigBase::Set(nullptr);
         delete docManager_;
         docManager_ = nullptr;
     }
     return wxApp::OnExit();
+}
+
+// The document printed without a dialog; the run then ends as after Exit, asking nothing.
+void COrvoApp::PrintAndEnd(wxDocument& doc) {
+    auto* view = dynamic_cast<COrvoView*>(doc.GetFirstView());
+    const wxPrintData& printData = docManager_->GetPageSetupDialogData().GetPrintData();
+    const bool printed = view && (printToPdf_ ? PrintToPdf(*view, printData, pdfPath_)
+                                              : PrintOnPrinter(*view, printData));
+    if (!printed) exitCode_ = 1;
+    for (wxDocument* d : docManager_->GetDocumentsVector()) d->Modify(false);
+    frame_->Close(true);
 }
 
 void COrvoApp::OnAbout(wxCommandEvent&) {

@@ -11,6 +11,7 @@
 class CMainFrame;
 class InstanceLink;
 class wxDocManager;
+class wxDocument;
 
 class COrvoApp : public wxApp {
   public:
@@ -26,6 +27,8 @@ class COrvoApp : public wxApp {
   private:
     bool Fatal(const char* message);
     bool OpenFiles(const wxArrayString& files);
+    bool Printing() const { return printOnPrinter_ || printToPdf_; }
+    void PrintAndEnd(wxDocument& doc);
     void StartTiming();
     void OnAbout(wxCommandEvent& event);
     void OnUpdateLaterCommand(wxUpdateUIEvent& event);
@@ -39,4 +42,9 @@ class COrvoApp : public wxApp {
     bool messagesToStderr_ = false;
     bool timing_ = false;
     bool endAtOnce_ = false;
+    // Printing without a dialog, then the end of the run.
+    bool printOnPrinter_ = false;
+    bool printToPdf_ = false;
+    wxString pdfPath_;
+    int exitCode_ = 0;
 };

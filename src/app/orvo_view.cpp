@@ -2,6 +2,7 @@
 
 #include <wx/app.h>
 #include <wx/dcclient.h>
+#include <wx/graphics.h>
 #include <wx/log.h>
 #include <wx/scrolwin.h>
 
@@ -9,12 +10,16 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 
 #include "app/child_frame.h"
 #include "app/commands.h"
 #include "app/orvo_doc.h"
+#include "app/orvo_printout.h"
+#include "app/print_settings_dialog.h"
 #include "document/chart_files.h"
 #include "engine/event_location.h"
+#include "view/print_pages.h"
 #include "view/report_layout.h"
 
 namespace {
@@ -58,7 +63,7 @@ class DcReportCanvas final : public ReportCanvas {
         }
         // One DrawText per line, each aligned in the rectangle and clipped to it.
         const wxRect rect(r.left, r.top, r.right - r.left, r.bottom - r.top);
-        wxDCClipper clip(dc_, rect);
+        const ClipTo clip(dc_, rect);
         int y = rect.y;
         for (std::size_t begin = 0; begin <= text.size() && y < rect.GetBottom();) {
             std::size_t end = text.find("\r\n", begin);
@@ -79,6 +84,29 @@ class DcReportCanvas final : public ReportCanvas {
     }
 
   private:
+    // Through the graphics state where the DC has one: a DC's own clipping region, once
+    // destroyed, leaves the DC clipped to its size, and the context of a PDF page has none.
+    class ClipTo {
+      public:
+        ClipTo(wxDC& dc, const wxRect& rect) : gc_(dc.GetGraphicsContext()) {
+            if (gc_) {
+                gc_->PushState();
+                gc_->Clip(rect.x, rect.y, rect.width, rect.height);
+            } else {
+                clipper_.emplace(dc, rect);
+            }
+        }
+        ~ClipTo() {
+            if (gc_) gc_->PopState();
+        }
+        ClipTo(const ClipTo&) = delete;
+        ClipTo& operator=(const ClipTo&) = delete;
+
+      private:
+        wxGraphicsContext* gc_;
+        std::optional<wxDCClipper> clipper_;
+    };
+
     struct FontKey {
         std::string face;
         int weight = -1;
@@ -331,4 +359,63 @@ void COrvoView::OnChangeFilename() {
 
 void COrvoView::OnActivateView(bool activate, wxView*, wxView*) {
     if (activate) ShowTitle();
+}
+
+// Printing and preview.
+
+wxPrintout* COrvoView::OnCreatePrintout() {
+    return new COrvoPrintout(*this, true);
+}
+
+void COrvoView::OnPreparePrinting() {
+    ++printJobs_;
+    print_.printing = true;
+}
+
+int COrvoView::OnBeginPrinting(wxSize pagePixels, wxWindow* settingsParent) {
+    print_.pageWidth = pagePixels.x;
+    print_.pageHeight = pagePixels.y;
+    if (settingsParent && RunPrintSettingsDialog(settingsParent, session_.preferences) &&
+        !SavePreferences(session_)) {
+        wxLogError("Could not save the file \"%s\"; the file on disk is unchanged.",
+                   session_.prefFilePath);
+    }
+    return PrintPageCount(session_.preferences.printAllLevels, chart_.level);
+}
+
+void COrvoView::OnPrint(wxDC& dc, int page, wxSize pagePixels, int pageCount) {
+    print_.pageWidth = pagePixels.x;
+    print_.pageHeight = pagePixels.y;
+    print_.colorPrinting = session_.preferences.colorPrinting == 1;
+    print_.lowerHalf = false;
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(*wxWHITE_BRUSH);
+    dc.DrawRectangle(0, 0, kFilledExtent, kFilledExtent);
+
+    DcReportCanvas canvas(dc);
+    constexpr TextRect kHeading{8, -5, 500, 30};
+    constexpr ReportFont kHeadingFont{"Arial", 250, 12, 4};
+    const std::string title(GetDocument()->GetUserReadableName().utf8_str());
+    DrawReportText(canvas, print_, HeadingTitle(title), kHeading, kAlignLeft, kHeadingFont, {});
+    DrawReportText(canvas, print_, PageNumberText(page, pageCount), kHeading, kAlignRight,
+                   kHeadingFont, {});
+
+    // Each level is drawn with the chart's own path of selected periods; the view goes back to
+    // its level afterwards.
+    SunContext sun = session_.Sun();
+    const int level = chart_.level;
+    for (const PrintedLevel& printed :
+         LevelsOnPage(session_.preferences.printAllLevels, level, page)) {
+        chart_.level = printed.level;
+        print_.lowerHalf = printed.lowerHalf == 1;
+        Doc().SetReportText(DrawReport(canvas, print_, sun, chart_));
+    }
+    chart_.level = level;
+    print_.lowerHalf = false;
+}
+
+void COrvoView::OnEndPrinting() {
+    if (printJobs_ == 0 || --printJobs_ > 0) return;
+    print_.printing = false;
+    if (canvas_) canvas_->Refresh(false);
 }

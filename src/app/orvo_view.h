@@ -14,6 +14,7 @@
 class COrvoDoc;
 class ReportWindow;
 class wxMDIParentFrame;
+class wxPrintout;
 
 class COrvoView : public wxView {
   public:
@@ -35,6 +36,15 @@ class COrvoView : public wxView {
     // Called after each drawing on the screen, with the time it took.
     std::function<void(double milliseconds)> onPainted;
 
+    // Printing and preview. The printout drives these, once a job each but OnPrint once a page.
+    wxPrintout* OnCreatePrintout() override;
+    void OnPreparePrinting();
+    // Takes the page size; with a parent, asks for the print options first. Returns the page
+    // count.
+    int OnBeginPrinting(wxSize pagePixels, wxWindow* settingsParent);
+    void OnPrint(wxDC& dc, int page, wxSize pagePixels, int pageCount);
+    void OnEndPrinting();
+
   private:
     COrvoDoc& Doc() const;
     tarvella::ReportPoint ReportPointAt(wxPoint client) const;
@@ -51,6 +61,8 @@ class COrvoView : public wxView {
     ReportWindow* canvas_ = nullptr;
     tarvella::ChartData chart_;
     tarvella::PrintState print_;
+    // Print jobs under way: a preview and a print started from it overlap.
+    int printJobs_ = 0;
     bool started_ = false;
     int highlightRow_ = tarvella::kNoHighlight;
     wxPoint highlightScroll_;

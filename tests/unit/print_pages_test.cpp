@@ -34,6 +34,29 @@ TEST(PrintPages, PageCountsAndHalves) {
     EXPECT_EQ(PrintPageCount(1, -4), 1);
 }
 
+// Every level from the ADs down is printed once, on page (level + 1) / 2, odd levels above and
+// even ones below, and no page beyond the count holds anything.
+TEST(PrintPages, AllLevelsEachOnceInItsHalf) {
+    for (int level = 1; level <= 5; ++level) {
+        const int pages = PrintPageCount(1, level);
+        std::vector<int> seen(level + 1, 0);
+        for (int page = 1; page <= 4; ++page) {
+            const std::vector<PrintedLevel> levels = LevelsOnPage(1, level, page);
+            if (page > pages) {
+                EXPECT_TRUE(levels.empty()) << level << " " << page;
+            }
+            for (const PrintedLevel& l : levels) {
+                ASSERT_GE(l.level, 1);
+                ASSERT_LE(l.level, level);
+                ++seen[l.level];
+                EXPECT_EQ((l.level + 1) / 2, page) << level;
+                EXPECT_EQ(l.lowerHalf, l.level % 2 == 0 ? 1 : 0) << level;
+            }
+        }
+        for (int l = 1; l <= level; ++l) EXPECT_EQ(seen[l], 1) << level << " " << l;
+    }
+}
+
 TEST(PrintPages, TitlesAndAttachmentNames) {
     EXPECT_EQ(HeadingTitle("VKT1"), "VKT1");
     EXPECT_EQ(HeadingTitle("chart.vkt"), "chart");
