@@ -11,6 +11,7 @@
 class CMainFrame;
 class InstanceLink;
 class wxDocManager;
+class wxModalDialogHook;
 
 class COrvoApp : public wxApp {
   public:
@@ -32,6 +33,7 @@ class COrvoApp : public wxApp {
 
     tarvella::Session session_;
     std::unique_ptr<InstanceLink> instance_;
+    std::unique_ptr<wxModalDialogHook> messageHook_;
     wxDocManager* docManager_ = nullptr;
     CMainFrame* frame_ = nullptr;
     wxArrayString files_;
