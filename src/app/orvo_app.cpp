@@ -101,7 +101,6 @@ class MessagesToStderr final : public wxModalDialogHook {
         if (!box || (box->GetMessageDialogStyle() & (wxYES_NO | wxCANCEL))) return wxID_NONE;
         std::fprintf(stderr, "%s: %s\n", static_cast<const char*>(box->GetTitle().utf8_str()),
                      static_cast<const char*>(box->GetMessage().utf8_str()));
-        std::fflush(stderr);
         return wxID_OK;
     }
 };

@@ -198,12 +198,18 @@ ayanamsa_named)
     wait_for 5 report_becomes "$after" || fail "the report differs from a new run's"
     ;;
 ayanamsa_custom)
-    # A minus sign alone on the way to "-5" is no obstacle; the choice becomes custom.
+    # Degrees beyond a full circle are refused; a minus sign alone on the way to "-5" is no
+    # obstacle, and the choice becomes custom.
     fresh_chart 4 4
     start
     wait_for_report
     open_dialog ctrl+a "Choose Ayanamsa"
     xdotool key Tab
+    xdotool type 400
+    xdotool key Return
+    message_shown "Please enter a number between -360 and 360."
+    # The degrees are selected again: typing replaces them.
+    xdotool windowfocus --sync "$dialog"
     xdotool type -- -5
     xdotool key Return
     dialog_closes "Choose Ayanamsa"
