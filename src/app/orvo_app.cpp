@@ -9,6 +9,7 @@
 #include <wx/filehistory.h>
 #include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
 
@@ -39,8 +40,7 @@ constexpr int kRecentFiles = 8;
 const char* const kRecentFilesGroup = "/Recent File List";
 
 // Commands that later work builds; disabled until a view or document handles their update.
-constexpr int kLaterCommands[] = {ID_ENTER_DATA_BUTTON, ID_ENTER_DATA,   ID_AYANAMSA,
-                                  ID_COPY_PLAIN_TEXT,   ID_EMAIL_SCREEN, ID_EMAIL_DATA_FILE};
+constexpr int kLaterCommands[] = {ID_COPY_PLAIN_TEXT, ID_EMAIL_SCREEN, ID_EMAIL_DATA_FILE};
 
 class CDocManager : public wxDocManager {
   public:
@@ -50,7 +50,10 @@ class CDocManager : public wxDocManager {
                 wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(false); }, id);
         }
         Bind(wxEVT_MENU, &CDocManager::OnFileClose, this, ID_FILE_CLOSE);
-        Bind(wxEVT_UPDATE_UI, &CDocManager::OnUpdateDisableIfNoDoc, this, ID_FILE_CLOSE);
+        // The toolbar's button stays while no document is open; the views handle the commands.
+        for (int id : {ID_FILE_CLOSE, ID_ENTER_DATA_BUTTON, ID_ENTER_DATA, ID_AYANAMSA}) {
+            Bind(wxEVT_UPDATE_UI, &CDocManager::OnUpdateDisableIfNoDoc, this, id);
+        }
     }
 
     // Untitled documents are VKT1, VKT2, ...
@@ -87,6 +90,19 @@ class CDocTemplate : public wxDocTemplate {
   private:
     tarvella::Session& session_;
     wxMDIParentFrame* frame_ = nullptr;
+};
+
+// For tests: a message box that only informs is written to standard error and taken as
+// confirmed, so a script reads what the user would; questions still come up.
+class MessagesToStderr final : public wxModalDialogHook {
+  protected:
+    int Enter(wxDialog* dialog) override {
+        const auto* box = dynamic_cast<wxMessageDialogBase*>(dialog);
+        if (!box || (box->GetMessageDialogStyle() & (wxYES_NO | wxCANCEL))) return wxID_NONE;
+        std::fprintf(stderr, "%s: %s\n", static_cast<const char*>(box->GetTitle().utf8_str()),
+                     static_cast<const char*>(box->GetMessage().utf8_str()));
+        return wxID_OK;
+    }
 };
 
 double Median(std::vector<double> v) {
@@ -147,7 +163,11 @@ bool COrvoApp::OnInit() {
     // A write beyond the file size limit then fails and is reported, instead of ending the
     // process with every open document.
     std::signal(SIGXFSZ, SIG_IGN);
-    if (messagesToStderr_) delete wxLog::SetActiveTarget(new wxLogStderr);
+    if (messagesToStderr_) {
+        delete wxLog::SetActiveTarget(new wxLogStderr);
+        messageHook_ = std::make_unique<MessagesToStderr>();
+        messageHook_->Register();
+    }
 
     // A print run stays out of the running copy's way: it neither hands its document over nor
     // takes new ones.

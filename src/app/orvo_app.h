@@ -12,6 +12,7 @@ class CMainFrame;
 class InstanceLink;
 class wxDocManager;
 class wxDocument;
+class wxModalDialogHook;
 
 class COrvoApp : public wxApp {
   public:
@@ -35,6 +36,7 @@ class COrvoApp : public wxApp {
 
     tarvella::Session session_;
     std::unique_ptr<InstanceLink> instance_;
+    std::unique_ptr<wxModalDialogHook> messageHook_;
     wxDocManager* docManager_ = nullptr;
     CMainFrame* frame_ = nullptr;
     wxArrayString files_;

@@ -12,8 +12,10 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/ayanamsa_dialog.h"
 #include "app/child_frame.h"
 #include "app/commands.h"
+#include "app/data_dialog.h"
 #include "app/orvo_doc.h"
 #include "app/orvo_printout.h"
 #include "app/print_settings_dialog.h"
@@ -187,6 +189,7 @@ class ReportWindow : public wxScrolledCanvas {
 COrvoView::COrvoView(tarvella::Session& session, wxMDIParentFrame* parentFrame)
     : session_(session), parentFrame_(parentFrame) {
     Bind(wxEVT_MENU, &COrvoView::OnNewWindow, this, tarvella::app::ID_NEW_WINDOW);
+    BindDataCommands();
 }
 
 bool COrvoView::OnCreate(wxDocument* doc, long) {
@@ -418,4 +421,46 @@ void COrvoView::OnEndPrinting() {
     if (printJobs_ == 0 || --printJobs_ > 0) return;
     print_.printing = false;
     if (canvas_) canvas_->Refresh(false);
+}
+
+// ---- Data entry and the ayanamsa ----
+
+void COrvoView::BindDataCommands() {
+    using namespace tarvella::app;
+    for (int id : {ID_ENTER_DATA, ID_ENTER_DATA_BUTTON}) {
+        Bind(wxEVT_MENU, &COrvoView::OnEnterData, this, id);
+    }
+    Bind(wxEVT_MENU, &COrvoView::OnAyanamsa, this, ID_AYANAMSA);
+}
+
+void COrvoView::OnEnterData(wxCommandEvent&) {
+    if (!started_) return;
+    if (!RunDataDialog(GetFrame(), chart_)) return;
+    ComputeSunFields(session_, chart_);
+    SaveChart();
+    RedrawReport();
+}
+
+void COrvoView::OnAyanamsa(wxCommandEvent&) {
+    if (!started_) return;
+    if (!RunAyanamsaDialog(GetFrame(), session_.preferences)) return;
+    session_.ApplyPreferences();
+    // Every chart's Sun was placed under the old ayanamsa, and the periods are measured from it:
+    // a window left with its old Sun would show times that belong to neither setting.
+    for (wxDocument* doc : GetDocumentManager()->GetDocumentsVector()) {
+        for (wxView* view : doc->GetViewsVector()) {
+            if (auto* orvo = dynamic_cast<COrvoView*>(view)) orvo->AyanamsaChanged(this);
+        }
+    }
+    if (!SavePreferences(session_)) {
+        wxLogError("Could not save the file \"%s\"; the file on disk is unchanged.",
+                   session_.prefFilePath);
+    }
+    RedrawReport();
+}
+
+void COrvoView::AyanamsaChanged(COrvoView* sender) {
+    if (!started_) return;
+    ComputeSunFields(session_, chart_);
+    if (this != sender) canvas_->Refresh(false);
 }

@@ -56,6 +56,12 @@ class COrvoView : public wxView {
     void ShowTitle();
     void OnNewWindow(wxCommandEvent& event);
 
+    // Data entry and the ayanamsa.
+    void BindDataCommands();
+    void OnEnterData(wxCommandEvent& event);
+    void OnAyanamsa(wxCommandEvent& event);
+    void AyanamsaChanged(COrvoView* sender);
+
     tarvella::Session& session_;
     wxMDIParentFrame* parentFrame_;
     ReportWindow* canvas_ = nullptr;

@@ -342,6 +342,12 @@ bool SetDefaultPreferences(Session& session) {
     return SavePreferences(session);
 }
 
+void ComputeSunFields(Session& session, ChartData& chart) {
+    SunContext sun = session.Sun();
+    ComputeSunPosition(sun, chart.birth, chart.birthZone);
+    ComputeSunPosition(sun, chart.event, chart.eventZone);
+}
+
 bool LoadChartAndPreferences(Session& session, ChartDocument& doc, ChartData& chart) {
     bool ok = true;
     std::optional<std::string> chartText;
@@ -375,9 +381,7 @@ bool LoadChartAndPreferences(Session& session, ChartDocument& doc, ChartData& ch
         ok = SetDefaultPreferences(session) && ok;
     }
 
-    SunContext sun = session.Sun();
-    ComputeSunPosition(sun, chart.birth, chart.birthZone);
-    ComputeSunPosition(sun, chart.event, chart.eventZone);
+    ComputeSunFields(session, chart);
     return ok;
 }
 

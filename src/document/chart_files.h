@@ -69,6 +69,10 @@ bool SavePreferences(const Session& session);
 // The default preferences, applied to the session and written.
 bool SetDefaultPreferences(Session& session);
 
+// The Sun at birth and at the event, under the session's ayanamsa; after any change of the chart's
+// moments or zones, or of the ayanamsa.
+void ComputeSunFields(Session& session, ChartData& chart);
+
 // A view's start: hands a document loaded from a file to the last-data file, reads the chart from
 // there and the preferences (defaults, written anew, for missing or foreign files), and computes
 // the Sun at birth and at the event.
