@@ -48,6 +48,10 @@ wait_for() {  # wait_for SECONDS COMMAND...
 
 line() { sed -n "$2p" "$1" | tr -d '\r'; }
 
+# Conditions for wait_for, read afresh at each try.
+window_named() { [[ $(xdotool getwindowname "$1") == "$2" ]]; }
+data_line_is() { [[ $(line "$data/lastdata.vkt" "$1") == "$2" ]]; }
+
 # A last-data text of the default chart with the MD start year and the level given.
 chart_text() {
     printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 \
@@ -76,7 +80,7 @@ starts_and_shows_report)
     [[ -n $main ]] || fail "the first document is not VKT1"
     xdotool windowfocus --sync "$main"
     xdotool key ctrl+n
-    wait_for 5 test "$(xdotool getwindowname "$main")" = "Tarvella - VKT2" ||
+    wait_for 5 window_named "$main" "Tarvella - VKT2" ||
         fail "New gave $(xdotool getwindowname "$main")"
     ;;
 click_first_row)
@@ -85,7 +89,7 @@ click_first_row)
     start --no-splash
     wait_for_report
     xdotool mousemove $(( origin_x + 100 )) $(( origin_y + 95 )) click 1
-    wait_for 5 test "$(line "$data/lastdata.vkt" 26)" = 2 || fail "level $(line "$data/lastdata.vkt" 26)"
+    wait_for 5 data_line_is 26 2 || fail "level $(line "$data/lastdata.vkt" 26)"
     [[ $(line "$data/lastdata.vkt" 22) == 0 ]] || fail "adIndex $(line "$data/lastdata.vkt" 22)"
     # Clicking below the last row at level 2 hits nothing and writes nothing.
     before=$(md5sum <"$data/lastdata.vkt")
@@ -104,7 +108,7 @@ click_in_scrolled_report)
     xdotool mousemove $(( origin_x + 100 )) $(( origin_y + 20 )) click 5
     sleep 0.5
     xdotool click 1
-    wait_for 5 test "$(line "$data/lastdata.vkt" 26)" = 2 || fail "level $(line "$data/lastdata.vkt" 26)"
+    wait_for 5 data_line_is 26 2 || fail "level $(line "$data/lastdata.vkt" 26)"
     [[ $(line "$data/lastdata.vkt" 22) == 0 ]] || fail "adIndex $(line "$data/lastdata.vkt" 22)"
     ;;
 hands_files_to_running_copy)
@@ -159,7 +163,7 @@ exits_and_keeps_recent_files)
     [[ -n $main ]] || fail "no main window named after the document"
     xdotool windowfocus --sync "$main"
     xdotool key --delay 400 alt+f c
-    wait_for 5 test "$(xdotool getwindowname "$main")" = Tarvella || fail "document not closed"
+    wait_for 5 window_named "$main" Tarvella || fail "document not closed"
     # Exit writes the recent files, in a profile directory made anew.
     xdotool key --delay 400 alt+f x
     wait_for 10 eval '! kill -0 $pid 2>/dev/null' || fail "still running after Exit"
