@@ -38,9 +38,8 @@ constexpr int kRecentFiles = 8;
 const char* const kRecentFilesGroup = "/Recent File List";
 
 // Commands that later work builds; disabled until a view or document handles their update.
-constexpr int kLaterCommands[] = {ID_ENTER_DATA_BUTTON, ID_ENTER_DATA,   ID_AYANAMSA,
-                                  ID_COPY_PLAIN_TEXT,   ID_EMAIL_SCREEN, ID_EMAIL_DATA_FILE,
-                                  wxID_PRINT,           wxID_PREVIEW,    wxID_PRINT_SETUP};
+constexpr int kLaterCommands[] = {ID_ENTER_DATA_BUTTON, ID_ENTER_DATA, ID_AYANAMSA,
+                                  wxID_PRINT,           wxID_PREVIEW,  wxID_PRINT_SETUP};
 
 class CDocManager : public wxDocManager {
   public:

@@ -23,6 +23,8 @@ class COrvoApp : public wxApp {
     void OnInitCmdLine(wxCmdLineParser& parser) override;
     bool OnCmdLineParsed(wxCmdLineParser& parser) override;
 
+    bool MessagesToStderr() const { return messagesToStderr_; }
+
   private:
     bool Fatal(const char* message);
     bool OpenFiles(const wxArrayString& files);

@@ -5,12 +5,16 @@
 #include <wx/docview.h>
 
 #include <functional>
+#include <string>
 
 #include "document/chart_data.h"
 #include "document/session.h"
 #include "view/navigation.h"
 #include "view/report_canvas.h"
 
+namespace tarvella::app {
+class Mailer;
+}
 class COrvoDoc;
 class ReportWindow;
 class wxMDIParentFrame;
@@ -45,6 +49,16 @@ class COrvoView : public wxView {
     void SaveChart();
     void ShowTitle();
     void OnNewWindow(wxCommandEvent& event);
+
+    // Copy as plain text and the two mail commands.
+    void BindExportCommands();
+    void OnCopyAsPlainText(wxCommandEvent& event);
+    void OnEmailScreenAsText(wxCommandEvent& event);
+    void OnEmailDataFile(wxCommandEvent& event);
+    void OnUpdateExportCommand(wxUpdateUIEvent& event);
+    tarvella::app::Mailer* GetMailer() const;
+    // This window's last report as plain text: another window may show another level.
+    std::string plainText_;
 
     tarvella::Session& session_;
     wxMDIParentFrame* parentFrame_;

@@ -1,0 +1,103 @@
+#include "app/export.h"
+
+#include <wx/app.h>
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
+#include <wx/log.h>
+#include <wx/msgdlg.h>
+#include <wx/process.h>
+#include <wx/utils.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <utility>
+
+#include "app/orvo_app.h"
+
+namespace tarvella::app {
+
+namespace {
+
+const char* const kSendFailed = "Send Mail failed to send message.";
+
+// Under test the boxes' texts go to standard error, where a script can read them.
+void ShowMessage(wxWindow* owner, const wxString& text, const wxString& caption, long style) {
+    const auto* app = dynamic_cast<COrvoApp*>(wxTheApp);
+    if (app && app->MessagesToStderr()) {
+        std::fprintf(stderr, "%s: %s\n", caption.utf8_str().data(), text.utf8_str().data());
+        return;
+    }
+    wxMessageBox(text, caption, style, owner);
+}
+
+void ShowAppMessage(const wxString& text) {
+    ShowMessage(nullptr, text, wxTheApp->GetAppDisplayName(), wxOK | wxICON_EXCLAMATION);
+}
+
+// Reports a mail program that ended with a failure; deletes itself when the program ends.
+class MailProcess final : public wxProcess {
+  public:
+    void OnTerminate(int, int status) override {
+        // The box waits for the event loop: this runs from the child's end signal.
+        if (status != 0) wxTheApp->CallAfter([] { ShowAppMessage(kSendFailed); });
+        delete this;
+    }
+};
+
+}  // namespace
+
+void CopyTextToClipboard(wxWindow* owner, const std::string& text) {
+    wxString content = wxString::FromUTF8(text);
+    if (content.empty() && !text.empty())
+        content = wxString::From8BitData(text.data(), text.size());
+    if (!wxTheClipboard->Open()) {
+        ShowAppMessage("Cannot open the Clipboard");
+        return;
+    }
+    wxTheClipboard->Clear();
+    const bool set = wxTheClipboard->SetData(new wxTextDataObject(content));
+    wxTheClipboard->Close();
+    if (!set) {
+        ShowAppMessage("Unable to set Clipboard data");
+        return;
+    }
+    ShowMessage(owner,
+                "Successfully copied what is on the screen to the clipboard\nin plain text "
+                "format.\n\nYou can \"paste\" it to any program that accepts plain text.",
+                "Copied in plain text format!", wxOK | wxICON_NONE);
+}
+
+std::string FindMailProgram() {
+    return FindOnPath("xdg-email", std::getenv("PATH"));
+}
+
+namespace {
+
+// TMPDIR when it names a directory.
+std::filesystem::path TemporaryDirectory() {
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
+    return ec ? std::filesystem::path("/tmp") : dir;
+}
+
+}  // namespace
+
+Mailer::Mailer(std::string program) : program_(std::move(program)), folder_(TemporaryDirectory()) {}
+
+void Mailer::Send(const MailAttachment& attachment) {
+    const std::optional<std::filesystem::path> file = folder_.Write(attachment);
+    if (!file) {
+        wxLogError("Could not write the mail attachment \"%s\".",
+                   wxString::FromUTF8(attachment.name));
+        return;
+    }
+    const char* const argv[] = {program_.c_str(), "--attach", file->c_str(), nullptr};
+    auto* process = new MailProcess;
+    if (wxExecute(argv, wxEXEC_ASYNC, process) == 0) {
+        delete process;
+        ShowAppMessage(kSendFailed);
+    }
+}
+
+}  // namespace tarvella::app
