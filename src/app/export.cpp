@@ -83,6 +83,10 @@ std::filesystem::path TemporaryDirectory() {
 
 }  // namespace
 
+void ShowNoMailSupport() {
+    ShowAppMessage("Unable to load mail system support.");
+}
+
 Mailer::Mailer(std::string program) : program_(std::move(program)), folder_(TemporaryDirectory()) {}
 
 void Mailer::Send(const MailAttachment& attachment) {

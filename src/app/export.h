@@ -16,6 +16,9 @@ void CopyTextToClipboard(wxWindow* owner, const std::string& text);
 // xdg-email as found on PATH; empty when there is none.
 std::string FindMailProgram();
 
+// For a mail command that reaches a view although no mail program was found.
+void ShowNoMailSupport();
+
 // Hands one attachment at a time to the mail program, without waiting for it: it may keep a
 // composer open for as long as the user writes. The attachments stay until the mailer goes.
 class Mailer {

@@ -356,7 +356,7 @@ tarvella::app::Mailer* COrvoView::GetMailer() const {
 }
 
 void COrvoView::OnUpdateExportCommand(wxUpdateUIEvent& event) {
-    event.Enable(event.GetId() == tarvella::app::ID_COPY_PLAIN_TEXT || GetMailer() != nullptr);
+    event.Enable(true);
 }
 
 void COrvoView::OnCopyAsPlainText(wxCommandEvent&) {
@@ -367,14 +367,20 @@ void COrvoView::OnCopyAsPlainText(wxCommandEvent&) {
 // and its modified mark stay as they are.
 void COrvoView::OnEmailScreenAsText(wxCommandEvent&) {
     tarvella::app::Mailer* mailer = GetMailer();
-    if (!mailer) return;
+    if (!mailer) {
+        tarvella::app::ShowNoMailSupport();
+        return;
+    }
     const COrvoDoc& doc = Doc();
     mailer->Send(ReportTextAttachment(doc.GetUserReadableName().utf8_string(), doc.ReportText()));
 }
 
 void COrvoView::OnEmailDataFile(wxCommandEvent&) {
     tarvella::app::Mailer* mailer = GetMailer();
-    if (!mailer) return;
+    if (!mailer) {
+        tarvella::app::ShowNoMailSupport();
+        return;
+    }
     const COrvoDoc& doc = Doc();
     // An untitled document's file name is only its title.
     const std::string path = doc.GetDocumentSaved() ? doc.GetFilename().utf8_string() : "";
