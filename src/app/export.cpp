@@ -39,24 +39,34 @@ void ShowAppMessage(const wxString& text) {
 class MailProcess final : public wxProcess {
   public:
     void OnTerminate(int, int status) override {
-        // The box waits for the event loop: this runs from the child's end signal.
+        // Shown from the event loop, not inside wx's handling of the child's end.
         if (status != 0) wxTheApp->CallAfter([] { ShowAppMessage(kSendFailed); });
         delete this;
     }
 };
 
+// TMPDIR when it names a directory.
+std::filesystem::path TemporaryDirectory() {
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
+    return ec ? std::filesystem::path("/tmp") : dir;
+}
+
+// Report texts are UTF-8; bytes that are not pass as Latin-1 rather than as nothing.
+wxString TextFromBytes(const std::string& bytes) {
+    const wxString text = wxString::FromUTF8(bytes);
+    return text.empty() ? wxString::From8BitData(bytes.data(), bytes.size()) : text;
+}
+
 }  // namespace
 
 void CopyTextToClipboard(wxWindow* owner, const std::string& text) {
-    wxString content = wxString::FromUTF8(text);
-    if (content.empty() && !text.empty())
-        content = wxString::From8BitData(text.data(), text.size());
     if (!wxTheClipboard->Open()) {
         ShowAppMessage("Cannot open the Clipboard");
         return;
     }
     wxTheClipboard->Clear();
-    const bool set = wxTheClipboard->SetData(new wxTextDataObject(content));
+    const bool set = wxTheClipboard->SetData(new wxTextDataObject(TextFromBytes(text)));
     wxTheClipboard->Close();
     if (!set) {
         ShowAppMessage("Unable to set Clipboard data");
@@ -71,17 +81,6 @@ void CopyTextToClipboard(wxWindow* owner, const std::string& text) {
 std::string FindMailProgram() {
     return FindOnPath("xdg-email", std::getenv("PATH"));
 }
-
-namespace {
-
-// TMPDIR when it names a directory.
-std::filesystem::path TemporaryDirectory() {
-    std::error_code ec;
-    std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
-    return ec ? std::filesystem::path("/tmp") : dir;
-}
-
-}  // namespace
 
 void ShowNoMailSupport() {
     ShowAppMessage("Unable to load mail system support.");
