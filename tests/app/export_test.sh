@@ -159,12 +159,22 @@ mails_untitled_document)
     cmp "$copy" "$data/lastdata.vkt" || fail "data attachment: $(cat -A "$copy" | head -3)"
     [[ $(line "$copy" 26) == 1 ]] || fail "data attachment at level $(line "$copy" 26)"
 
-    # Still VKT1, still modified by the click: closing it asks first.
-    sleep 0.5
-    keys_to "^Tarvella - VKT1$" --delay 400 alt+f c
-    wait_for 5 eval '[[ -n $(xdotool search --onlyvisible --name "^Tarvella$") ]]' ||
-        fail "closed without asking"
-    [[ -n $(xdotool search --onlyvisible --name "^Tarvella - VKT1$") ]] || fail "title changed"
+    # Still VKT1, still modified by the click: closing it asks first, in a box of its own (the
+    # main window, too, is called "Tarvella" once the document is closed).
+    main=$(xdotool search --onlyvisible --name "^Tarvella - VKT1$" | head -1)
+    [[ -n $main ]] || fail "title changed"
+    question() { xdotool search --onlyvisible --name "^Tarvella$" | grep -vx "$main"; }
+    asked=
+    for _ in 1 2 3; do
+        sleep 0.5
+        keys_to "^Tarvella - VKT1$" --delay 400 Escape alt+f c
+        if wait_for 4 question >/dev/null; then
+            asked=1
+            break
+        fi
+        [[ $(xdotool getwindowname "$main") == "Tarvella - VKT1" ]] || fail "closed without asking"
+    done
+    [[ -n $asked ]] || fail "Close did not come"
     ! grep -q "Send Mail" "$home/stderr" || fail "message: $(cat "$home/stderr")"
     ;;
 mails_opened_document)
@@ -187,10 +197,15 @@ mails_opened_document)
     cmp -s "$home/d/chart.vkt" "$home/original.vkt" && [[ $(ls "$home/d") == chart.vkt ]] ||
         fail "the document's file was touched: $(ls "$home/d")"
 
-    # Still unmodified: Exit asks nothing, and takes the attachments with it.
-    sleep 0.5
-    keys_to "^Tarvella - chart.vkt$" --delay 400 alt+f x
-    wait_for 10 eval '! kill -0 $pid 2>/dev/null' || fail "still running after Exit"
+    # Still unmodified: Exit asks nothing, and takes the attachments with it. The menu is tried
+    # again when a busy machine lost the keys.
+    for _ in 1 2 3; do
+        sleep 0.5
+        keys_to "^Tarvella - chart.vkt$" --delay 400 Escape alt+f x
+        wait_for 4 eval '! kill -0 $pid 2>/dev/null' && break
+        [[ -z $(xdotool search --onlyvisible --name "^Tarvella$") ]] || fail "Exit asked to save"
+    done
+    kill -0 "$pid" 2>/dev/null && fail "still running after Exit"
     status=0
     wait "$pid" || status=$?
     [[ $status == 0 ]] || fail "exit code $status: $(cat "$home/stderr")"
