@@ -8,7 +8,8 @@
 CChildFrame::CChildFrame(wxDocument* doc, wxView* view, wxMDIParentFrame* parent)
     : wxDocMDIChildFrame(doc, view, parent, wxID_ANY, doc->GetUserReadableName()) {
     SetIcons(tarvella::app::DocumentIcon());
-    wxMenuBar* bar = MakeMenuBar(true);
+    const auto* main = dynamic_cast<const CMainFrame*>(parent);
+    wxMenuBar* bar = MakeMenuBar(true, main && main->GetMailer());
     fileMenu_ = bar->GetMenu(0);
     doc->GetDocumentManager()->FileHistoryUseMenu(RecentFilesMenu(fileMenu_));
     doc->GetDocumentManager()->FileHistoryAddFilesToMenu(RecentFilesMenu(fileMenu_));

@@ -12,6 +12,9 @@
 
 #include <X11/XKBlib.h>
 
+#include <string>
+#include <utility>
+
 #include "app/art.h"
 #include "app/commands.h"
 
@@ -26,7 +29,7 @@ wxMenuItem* Item(wxMenu* menu, int id, const char* text, const char* prompt) {
     return menu->Append(id, text, prompt);
 }
 
-wxMenu* FileMenu(bool documentOpen) {
+wxMenu* FileMenu(bool documentOpen, bool mail) {
     auto* m = new wxMenu;
     Item(m, wxID_NEW, "&New\tCtrl+N", "Create a new document");
     Item(m, wxID_OPEN, "&Open...\tCtrl+O", "Open an existing document");
@@ -38,11 +41,13 @@ wxMenu* FileMenu(bool documentOpen) {
         Item(m, wxID_PRINT, "&Print...\tCtrl+P", "Print the active document");
         Item(m, wxID_PREVIEW, "Print Pre&view", "Display full pages");
         Item(m, wxID_PRINT_SETUP, "Print Set&up...", "Change the printer and printing options");
-        m->AppendSeparator();
-        Item(m, ID_EMAIL_SCREEN, "&Email screen as text attachment\tCtrl+E",
-             "e-mail screen as plain text attachment");
-        Item(m, ID_EMAIL_DATA_FILE, "E&mail data file as attachment\tCtrl+M",
-             "e-mail data file as an attachment to a friend who has this program");
+        if (mail) {
+            m->AppendSeparator();
+            Item(m, ID_EMAIL_SCREEN, "&Email screen as text attachment\tCtrl+E",
+                 "e-mail screen as plain text attachment");
+            Item(m, ID_EMAIL_DATA_FILE, "E&mail data file as attachment\tCtrl+M",
+                 "e-mail data file as an attachment to a friend who has this program");
+        }
     } else {
         m->AppendSeparator();
         Item(m, wxID_PRINT_SETUP, "P&rint Setup...", "Change the printer and printing options");
@@ -60,9 +65,9 @@ wxMenu* RecentFilesMenu(wxMenu* fileMenu) {
     return fileMenu->FindItem(kRecentFilesId)->GetSubMenu();
 }
 
-wxMenuBar* MakeMenuBar(bool documentOpen) {
+wxMenuBar* MakeMenuBar(bool documentOpen, bool mail) {
     auto* bar = new wxMenuBar;
-    bar->Append(FileMenu(documentOpen), "&File");
+    bar->Append(FileMenu(documentOpen, mail), "&File");
     if (documentOpen) {
         // GTK has no commands on the menu bar itself: each of these is a menu of one command.
         auto* data = new wxMenu;
@@ -98,7 +103,10 @@ wxMenuBar* MakeMenuBar(bool documentOpen) {
 CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
     : wxDocMDIParentFrame(manager, nullptr, wxID_ANY, wxTheApp->GetAppDisplayName(),
                           rect.GetPosition(), rect.GetSize()) {
-    wxMenuBar* bar = MakeMenuBar(false);
+    if (std::string program = FindMailProgram(); !program.empty()) {
+        mailer_ = std::make_unique<Mailer>(std::move(program));
+    }
+    wxMenuBar* bar = MakeMenuBar(false, false);
     manager->FileHistoryUseMenu(RecentFilesMenu(bar->GetMenu(0)));
     manager->FileHistoryAddFilesToMenu(RecentFilesMenu(bar->GetMenu(0)));
     SetMenuBar(bar);
@@ -117,6 +125,11 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
     Bind(wxEVT_MENU, &CMainFrame::OnExit, this, ID_APP_EXIT);
     Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
     Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
+    // Copy and mail act on the active view, which enables them; without one they are off.
+    for (int id : {ID_COPY_PLAIN_TEXT, ID_EMAIL_SCREEN, ID_EMAIL_DATA_FILE}) {
+        Bind(
+            wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(false); }, id);
+    }
 }
 
 void CMainFrame::MakeToolBar() {
@@ -148,6 +161,8 @@ void CMainFrame::MakeToolBar() {
          "Display program information, version number and copyright"},
     };
     for (const Button& b : buttons) {
+        const bool mail = b.id == ID_EMAIL_SCREEN || b.id == ID_EMAIL_DATA_FILE;
+        if (mail && !mailer_) continue;
         if (b.id == wxID_SEPARATOR) {
             bar->AddSeparator();
             continue;

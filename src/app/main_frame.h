@@ -3,17 +3,24 @@
 
 #include <wx/docmdi.h>
 
+#include <memory>
+
+#include "app/export.h"
+
 class wxMenu;
 class wxMenuBar;
 
-// The menus while no document is open, or while one is.
-wxMenuBar* MakeMenuBar(bool documentOpen);
+// The menus while no document is open, or while one is; the mail commands only with `mail`.
+wxMenuBar* MakeMenuBar(bool documentOpen, bool mail);
 // The submenu of a File menu that lists the recent files.
 wxMenu* RecentFilesMenu(wxMenu* fileMenu);
 
 class CMainFrame : public wxDocMDIParentFrame {
   public:
     CMainFrame(wxDocManager* manager, const wxRect& rect);
+
+    // Null when no mail program was found at start-up: the mail commands then do not exist.
+    tarvella::app::Mailer* GetMailer() const { return mailer_.get(); }
 
   private:
     void MakeToolBar();
@@ -26,4 +33,5 @@ class CMainFrame : public wxDocMDIParentFrame {
     void OnIdle(wxIdleEvent& event);
 
     int keyStates_ = -1;
+    std::unique_ptr<tarvella::app::Mailer> mailer_;
 };

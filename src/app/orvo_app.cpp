@@ -39,16 +39,9 @@ using namespace tarvella::app;
 constexpr int kRecentFiles = 8;
 const char* const kRecentFilesGroup = "/Recent File List";
 
-// Commands that later work builds; disabled until a view or document handles their update.
-constexpr int kLaterCommands[] = {ID_COPY_PLAIN_TEXT, ID_EMAIL_SCREEN, ID_EMAIL_DATA_FILE};
-
 class CDocManager : public wxDocManager {
   public:
     CDocManager() {
-        for (int id : kLaterCommands) {
-            Bind(
-                wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(false); }, id);
-        }
         Bind(wxEVT_MENU, &CDocManager::OnFileClose, this, ID_FILE_CLOSE);
         // The toolbar's button stays while no document is open; the views handle the commands.
         for (int id : {ID_FILE_CLOSE, ID_ENTER_DATA_BUTTON, ID_ENTER_DATA, ID_AYANAMSA}) {

@@ -8,7 +8,6 @@
 #include <fstream>
 
 #include "app/orvo_view.h"
-#include "view/report_canvas.h"
 
 bool COrvoDoc::OnNewDocument() {
     if (!wxDocument::OnNewDocument()) return false;
@@ -60,12 +59,7 @@ bool COrvoDoc::DoOpenDocument(const wxString& file) {
 }
 
 bool COrvoDoc::DoSaveDocument(const wxString& file) {
-    std::string bytes = chartImage_;
-    if (textExportMode_) {
-        bytes = reportText_;
-        bytes.resize(tarvella::kMirrorBytes, '\0');
-    }
-    if (!tarvella::WriteFileAtomically(std::string(file.fn_str()), bytes)) {
+    if (!tarvella::WriteFileAtomically(std::string(file.fn_str()), chartImage_)) {
         wxLogError("Could not save the file \"%s\"; the file on disk is unchanged.", file);
         return false;
     }

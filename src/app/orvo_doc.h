@@ -23,8 +23,6 @@ class COrvoDoc : public wxDocument, public tarvella::ChartDocument {
 
     void SetReportText(std::string text) { reportText_ = std::move(text); }
     const std::string& ReportText() const { return reportText_; }
-    // While set, storing the document writes the report text instead of the chart image.
-    void SetTextExportMode(bool on) { textExportMode_ = on; }
 
     // Every window's tab shows the modified mark, not only the first one's.
     void Modify(bool modified) override;
@@ -42,7 +40,6 @@ class COrvoDoc : public wxDocument, public tarvella::ChartDocument {
 
     bool loadedFromFile_ = false;
     std::string chartImage_;
-    bool textExportMode_ = false;
     std::string reportText_;
     wxView* changingView_ = nullptr;
 };

@@ -16,11 +16,14 @@
 #include "app/child_frame.h"
 #include "app/commands.h"
 #include "app/data_dialog.h"
+#include "app/export.h"
+#include "app/main_frame.h"
 #include "app/orvo_doc.h"
 #include "app/orvo_printout.h"
 #include "app/print_settings_dialog.h"
 #include "document/chart_files.h"
 #include "engine/event_location.h"
+#include "view/mail_attachment.h"
 #include "view/print_pages.h"
 #include "view/report_layout.h"
 
@@ -190,6 +193,7 @@ COrvoView::COrvoView(tarvella::Session& session, wxMDIParentFrame* parentFrame)
     : session_(session), parentFrame_(parentFrame) {
     Bind(wxEVT_MENU, &COrvoView::OnNewWindow, this, tarvella::app::ID_NEW_WINDOW);
     BindDataCommands();
+    BindExportCommands();
 }
 
 bool COrvoView::OnCreate(wxDocument* doc, long) {
@@ -251,7 +255,8 @@ void COrvoView::DrawReportOnScreen(wxDC& dc) {
     if (print_.printing || !started_) return;
     DcReportCanvas canvas(dc);
     SunContext sun = session_.Sun();
-    Doc().SetReportText(DrawReport(canvas, print_, sun, chart_));
+    plainText_ = DrawReport(canvas, print_, sun, chart_);
+    Doc().SetReportText(plainText_);
     DrawHighlight(dc);
 }
 
@@ -463,4 +468,54 @@ void COrvoView::AyanamsaChanged(COrvoView* sender) {
     if (!started_) return;
     ComputeSunFields(session_, chart_);
     if (this != sender) canvas_->Refresh(false);
+}
+
+// Copy as plain text and mail.
+
+void COrvoView::BindExportCommands() {
+    using namespace tarvella::app;
+    Bind(wxEVT_MENU, &COrvoView::OnCopyAsPlainText, this, ID_COPY_PLAIN_TEXT);
+    Bind(wxEVT_MENU, &COrvoView::OnEmailScreenAsText, this, ID_EMAIL_SCREEN);
+    Bind(wxEVT_MENU, &COrvoView::OnEmailDataFile, this, ID_EMAIL_DATA_FILE);
+    for (int id : {ID_COPY_PLAIN_TEXT, ID_EMAIL_SCREEN, ID_EMAIL_DATA_FILE}) {
+        Bind(wxEVT_UPDATE_UI, &COrvoView::OnUpdateExportCommand, this, id);
+    }
+}
+
+tarvella::app::Mailer* COrvoView::GetMailer() const {
+    const auto* main = dynamic_cast<const CMainFrame*>(parentFrame_);
+    return main ? main->GetMailer() : nullptr;
+}
+
+void COrvoView::OnUpdateExportCommand(wxUpdateUIEvent& event) {
+    event.Enable(true);
+}
+
+void COrvoView::OnCopyAsPlainText(wxCommandEvent&) {
+    tarvella::app::CopyTextToClipboard(GetFrame(), plainText_);
+}
+
+// The document's last report, whichever of its windows drew it; the document itself, its name
+// and its modified mark stay as they are.
+void COrvoView::OnEmailScreenAsText(wxCommandEvent&) {
+    tarvella::app::Mailer* mailer = GetMailer();
+    if (!mailer) {
+        tarvella::app::ShowNoMailSupport();
+        return;
+    }
+    const COrvoDoc& doc = Doc();
+    mailer->Send(ReportTextAttachment(doc.GetUserReadableName().utf8_string(), doc.ReportText()));
+}
+
+void COrvoView::OnEmailDataFile(wxCommandEvent&) {
+    tarvella::app::Mailer* mailer = GetMailer();
+    if (!mailer) {
+        tarvella::app::ShowNoMailSupport();
+        return;
+    }
+    const COrvoDoc& doc = Doc();
+    // An untitled document's file name is only its title.
+    const std::string path = doc.GetDocumentSaved() ? doc.GetFilename().utf8_string() : "";
+    mailer->Send(
+        DataFileAttachment(doc.GetUserReadableName().utf8_string(), path, doc.ChartImage()));
 }

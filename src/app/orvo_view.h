@@ -5,12 +5,16 @@
 #include <wx/docview.h>
 
 #include <functional>
+#include <string>
 
 #include "document/chart_data.h"
 #include "document/session.h"
 #include "view/navigation.h"
 #include "view/report_canvas.h"
 
+namespace tarvella::app {
+class Mailer;
+}
 class COrvoDoc;
 class ReportWindow;
 class wxMDIParentFrame;
@@ -61,6 +65,16 @@ class COrvoView : public wxView {
     void OnEnterData(wxCommandEvent& event);
     void OnAyanamsa(wxCommandEvent& event);
     void AyanamsaChanged(COrvoView* sender);
+
+    // Copy as plain text and the two mail commands.
+    void BindExportCommands();
+    void OnCopyAsPlainText(wxCommandEvent& event);
+    void OnEmailScreenAsText(wxCommandEvent& event);
+    void OnEmailDataFile(wxCommandEvent& event);
+    void OnUpdateExportCommand(wxUpdateUIEvent& event);
+    tarvella::app::Mailer* GetMailer() const;
+    // This window's last report as plain text: another window may show another level.
+    std::string plainText_;
 
     tarvella::Session& session_;
     wxMDIParentFrame* parentFrame_;

@@ -1,0 +1,36 @@
+// The report leaves the program: copied to the clipboard as plain text, or mailed as a text
+// attachment or as the chart's data file through xdg-email.
+#pragma once
+
+#include <string>
+
+#include "view/mail_attachment.h"
+
+class wxWindow;
+
+namespace tarvella::app {
+
+// Puts the text on the clipboard and tells the user, in a box owned by `owner`, how that went.
+void CopyTextToClipboard(wxWindow* owner, const std::string& text);
+
+// xdg-email as found on PATH; empty when there is none.
+std::string FindMailProgram();
+
+// For a mail command that reaches a view although no mail program was found.
+void ShowNoMailSupport();
+
+// Hands one attachment at a time to the mail program, without waiting for it: it may keep a
+// composer open for as long as the user writes. The attachments stay until the mailer goes.
+class Mailer {
+  public:
+    explicit Mailer(std::string program);
+
+    // Failures are shown to the user, a failure of the mail program once it ends.
+    void Send(const MailAttachment& attachment);
+
+  private:
+    std::string program_;
+    AttachmentFolder folder_;
+};
+
+}  // namespace tarvella::app

@@ -1,0 +1,104 @@
+#include "view/mail_attachment.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "test_support.h"
+
+namespace tarvella {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+TEST(MailAttachment, ReportTextIsExactlyTheReport) {
+    const std::string report = "Vimshottari dasa\r\nSun MD\r\n";
+    const MailAttachment untitled = ReportTextAttachment("VKT1", report);
+    EXPECT_EQ(untitled.name, "Tarvella.txt");
+    EXPECT_EQ(untitled.bytes, report);
+    EXPECT_EQ(ReportTextAttachment("chart.vkt", report).name, "chart.txt");
+
+    // A mirror still carrying its zero and an earlier, longer report gives only the new text.
+    const std::string area = report + '\0' + "Moon AD\r\nMars AD\r\n" + std::string(20, '\0');
+    EXPECT_EQ(ReportTextAttachment("chart.vkt", area).bytes, report);
+    EXPECT_EQ(ReportTextAttachment("VKT1", "").bytes, "");
+}
+
+TEST(MailAttachment, DataFileIsTheChartImage) {
+    const std::string image = "4002\r\n1970\r\n";
+    const MailAttachment untitled = DataFileAttachment("VKT1", "", image);
+    EXPECT_EQ(untitled.name, "VKT1.vkt");
+    EXPECT_EQ(untitled.bytes, image);
+    EXPECT_EQ(DataFileAttachment("chart.vkt", "/home/a/chart.vkt", image).name, "chart.vkt");
+}
+
+TEST(AttachmentFolder, KeepsEachAttachmentPrivateUntilItGoes) {
+    test::ScratchDir scratch;
+    fs::path first, second;
+    {
+        AttachmentFolder folder(scratch.path());
+        EXPECT_TRUE(fs::is_empty(scratch.path())) << "nothing is made before the first mail";
+        const std::string bytes = std::string("a\r\nb\0c", 6);
+        first = folder.Write({"Tarvella.txt", bytes}).value();
+        second = folder.Write({"Tarvella.txt", "later"}).value();
+        EXPECT_EQ(first.filename(), "Tarvella.txt");
+        EXPECT_NE(first, second);
+        EXPECT_EQ(ReadFileBytes(first.string()), bytes);
+        EXPECT_EQ(ReadFileBytes(second.string()), "later");
+
+        // One directory in the parent, which no one else may enter.
+        ASSERT_EQ(std::distance(fs::directory_iterator(scratch.path()), {}), 1);
+        const fs::path root = *fs::directory_iterator(scratch.path());
+        EXPECT_TRUE(first.string().starts_with(root.string() + "/"));
+        struct stat info {};
+        ASSERT_EQ(stat(root.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+        for (const char* name : {"", ".", "..", "../escape.txt", "a/b.vkt"}) {
+            EXPECT_FALSE(folder.Write({name, "x"})) << name;
+        }
+    }
+    EXPECT_FALSE(fs::exists(first));
+    EXPECT_TRUE(fs::is_empty(scratch.path()));
+
+    AttachmentFolder nowhere(scratch.path() / "missing");
+    EXPECT_FALSE(nowhere.Write({"VKT1.vkt", "x"}));
+}
+
+TEST(FindOnPath, FirstExecutableFileInPathOrder) {
+    test::ScratchDir scratch;
+    const fs::path plain = scratch.path() / "plain";
+    const fs::path dir = scratch.path() / "dir";
+    const fs::path exec1 = scratch.path() / "exec1";
+    const fs::path exec2 = scratch.path() / "exec2";
+    for (const fs::path& d : {plain, dir, exec1, exec2}) fs::create_directory(d);
+    WriteFileBytes((plain / "xdg-email").string(), "#!/bin/sh\n");
+    fs::create_directory(dir / "xdg-email");
+    for (const fs::path& d : {exec1, exec2}) {
+        WriteFileBytes((d / "xdg-email").string(), "#!/bin/sh\n");
+        fs::permissions(d / "xdg-email", fs::perms::owner_exec, fs::perm_options::add);
+    }
+
+    const std::string list =
+        ":" + plain.string() + ":" + dir.string() + "::" + exec2.string() + ":" + exec1.string();
+    EXPECT_EQ(FindOnPath("xdg-email", list.c_str()), (exec2 / "xdg-email").string());
+    const std::string without = plain.string() + ":" + dir.string();
+    EXPECT_EQ(FindOnPath("xdg-email", without.c_str()), "");
+    EXPECT_EQ(FindOnPath("xdg-email", nullptr), "");
+    EXPECT_EQ(FindOnPath("xdg-email", ""), "");
+    EXPECT_EQ(FindOnPath("exec1/xdg-email", scratch.path().c_str()), "");
+
+    // A relative entry gives an absolute path, which stays right after a change of directory.
+    const fs::path here = fs::current_path();
+    fs::current_path(scratch.path());
+    const std::string found = FindOnPath("xdg-email", "exec1");
+    fs::current_path(here);
+    EXPECT_EQ(found, (exec1 / "xdg-email").string());
+}
+
+}  // namespace
+}  // namespace tarvella
