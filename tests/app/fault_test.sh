@@ -203,6 +203,16 @@ data_out_of_range)
         stop_all
     done
     ;;
+data_files_are_pipes)
+    # Pipes nobody writes to in place of both data files: the program starts on the defaults.
+    mkdir -p "$data"
+    mkfifo "$data/lastdata.vkt" "$data/pref.vkp"
+    start --no-splash
+    wait_for_report
+    wait_for 5 test -f "$data/lastdata.vkt" || fail "the pipe was kept"
+    [[ $(stat -c %s "$data/lastdata.vkt") == 139 && $(stat -c %s "$data/pref.vkp") == 58 ]] ||
+        fail "defaults not written"
+    ;;
 two_start_at_once)
     # Started together, and (the race made certain) with the first copy slow to write its process
     # id into the lock file while the second looks at it.
