@@ -104,6 +104,12 @@ focus_main() {
 # defaults, shows the report, says so, and leaves the old last-data file as it was.
 survives_broken_data_dir() {
     local mode=$1
+    # The screen of the defaults, from a fresh home.
+    HOME=$home/fresh start --no-splash
+    wait_for_report
+    sleep 0.3
+    import -window root -depth 8 "ppm:$home/defaults.ppm"
+    stop_all
     mkdir -p "$data"
     printf 'notes of an older program\r\n' >"$data/lastdata.vkt"
     cp "$data/lastdata.vkt" "$home/old.vkt"
@@ -111,7 +117,9 @@ survives_broken_data_dir() {
     start_faulty "$mode" "$data/" --no-splash
     local pid=${pids[-1]}
     wait_for_report
-    report_has_rows || fail "a report without rows"
+    sleep 0.3
+    import -window root -depth 8 "ppm:$shot"
+    cmp -s "$shot" "$home/defaults.ppm" || fail "not the report of the defaults"
     wait_for 5 grep -qF "Could not write the chart and preference files in \"$data\"." \
         "$home/stderr" || fail "not told: $(cat "$home/stderr")"
     # The report works: a click on a row changes the chart shown, and the failed save is told.
