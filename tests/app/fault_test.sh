@@ -199,11 +199,19 @@ data_out_of_range)
         "4002 1970 13 0 17 nan 1 99 nan nan 1999 0 40 12 nan 0 99 nan nan 0 100000 12 -1 12 -1 -1"
     )
     prefs=("4003 -1 -1 nan -1 -1 nan nan nan" "4003 2 2 nan 1 12 400 nan 99" "4003 0 0 1 1 12 0 0 0")
-    for i in 0 1 2; do
-        printf '%s\r\n' ${charts[i]} >"$data/lastdata.vkt"
-        printf '%s\r\n' ${prefs[i]} >"$data/pref.vkp"
+    # Each as the last-data file, and as a document named on the command line.
+    for i in 0 1 2 3 4 5; do
+        printf '%s\r\n' ${prefs[i % 3]} >"$data/pref.vkp"
+        document=()
+        if (( i < 3 )); then
+            printf '%s\r\n' ${charts[i]} >"$data/lastdata.vkt"
+        else
+            rm -f "$data/lastdata.vkt"
+            printf '%s\r\n' ${charts[i % 3]} >"$home/hostile.vkt"
+            document=("$home/hostile.vkt")
+        fi
         : >"$home/stderr"
-        start --no-splash
+        start --no-splash "${document[@]}"
         wait_for_page
         sleep 0.5
         alive "${pids[-1]}" || fail "case $i: the program ended: $(cat "$home/stderr")"
