@@ -100,7 +100,7 @@ focus_main() {
     xdotool windowfocus --sync "$(xdotool search --onlyvisible --name "^Tarvella" | head -1)"
 }
 
-# The data directory cannot take a byte (MODE readonly or full:N): the program starts on the
+# The data directory cannot take a whole file (MODE readonly or full:N): the program starts on the
 # defaults, shows the report, says so, and leaves the old last-data file as it was.
 survives_broken_data_dir() {
     local mode=$1
@@ -132,7 +132,7 @@ survives_broken_data_dir() {
     [[ $(ls "$data") == lastdata.vkt ]] || fail "files left behind: $(ls "$data")"
 }
 
-# A Sun table beside a copy of the program, as FILL makes it; the program must end with the fatal
+# A Sun table beside a copy of the program, as WHAT says; the program must end with the fatal
 # message and exit code 0, before any document.
 fatal_with_table() {
     local what=$1
