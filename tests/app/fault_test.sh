@@ -105,6 +105,7 @@ focus_main() {
 survives_broken_data_dir() {
     local mode=$1
     # The screen of the defaults, from a fresh home.
+    mkdir -p "$home/fresh"
     HOME=$home/fresh start --no-splash
     wait_for_report
     sleep 0.3
