@@ -6,6 +6,11 @@
 #include <wx/tokenzr.h>
 #include <wx/utils.h>
 
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
 #include <thread>
 
 namespace {
@@ -42,10 +47,36 @@ class HandOverServer : public wxServer {
     std::function<void(const wxArrayString&)> open_;
 };
 
+// The process id written in the lock file; 0 when there is none (yet).
+long LockOwner(const wxString& lockPath) {
+    std::ifstream in(lockPath.fn_str());
+    long pid = 0;
+    return in >> pid ? pid : 0;
+}
+
 }  // namespace
 
-InstanceLink::InstanceLink()
-    : checker_(kLockName), socketPath_(wxGetHomeDir() + "/" + kLockName + ".socket") {}
+InstanceLink::InstanceLink() : socketPath_(wxGetHomeDir() + "/" + kLockName + ".socket") {
+    const wxString lockPath = wxGetHomeDir() + "/" + kLockName;
+    // A copy started at the same moment may have made the lock file without having written its
+    // process id yet; the checker then takes neither copy for the running one and both would run.
+    // Ask again until the file names a copy, ours or the other's.
+    constexpr int kAttempts = 20;
+    for (int attempt = 1;; ++attempt) {
+        const bool last = attempt == kAttempts;
+        {
+            std::unique_ptr<wxLogNull> quiet(last ? nullptr : new wxLogNull);
+            checker_ = std::make_unique<wxSingleInstanceChecker>(kLockName);
+        }
+        if (last || checker_->IsAnotherRunning() || !wxFileExists(lockPath)) break;
+        if (LockOwner(lockPath) == static_cast<long>(getpid())) break;
+        checker_.reset();
+        // Still without an id after all this time, the file was left by a copy that died while
+        // starting.
+        if (attempt == kAttempts - 1 && LockOwner(lockPath) == 0) wxRemoveFile(lockPath);
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
 
 InstanceLink::~InstanceLink() = default;
 

@@ -15,7 +15,7 @@ class InstanceLink {
     InstanceLink();
     ~InstanceLink();
 
-    bool AnotherIsRunning() const { return checker_.IsAnotherRunning(); }
+    bool AnotherIsRunning() const { return checker_->IsAnotherRunning(); }
 
     // In the later copy: gives the files to the running copy; false when it could not be reached.
     bool HandOver(const wxArrayString& files) const;
@@ -24,7 +24,7 @@ class InstanceLink {
     void Listen(std::function<void(const wxArrayString&)> open);
 
   private:
-    wxSingleInstanceChecker checker_;
+    std::unique_ptr<wxSingleInstanceChecker> checker_;
     wxString socketPath_;
     std::unique_ptr<wxServerBase> server_;
 };

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 
@@ -218,6 +219,9 @@ void ClampPreferences(Preferences& p) {
 }
 
 std::optional<std::string> ReadFilePrefix(const std::string& path, std::size_t limit) {
+    // A pipe in the file's place would block the start for good.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::string bytes(limit, '\0');

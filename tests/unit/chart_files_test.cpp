@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <cmath>
 
 #include <csignal>
@@ -223,6 +224,18 @@ TEST_F(Files, FailedWritesAreReportedAndLeaveOldFilesWhole) {
     EXPECT_EQ(chart.level, 3);
     EXPECT_EQ(loaded.image, old);
     EXPECT_FALSE(loaded.modified);
+}
+
+TEST_F(Files, PipesInPlaceOfTheDataFilesGiveDefaults) {
+    // Reading a pipe nobody writes to would wait for ever.
+    ASSERT_EQ(mkfifo(session.lastDataPath.c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(session.prefFilePath.c_str(), 0600), 0);
+    PlainDocument doc;
+    ChartData chart;
+    EXPECT_TRUE(LoadChartAndPreferences(session, doc, chart));
+    EXPECT_EQ(LastDataText(chart), kDefaultLastData);
+    EXPECT_EQ(ReadFileBytes(session.lastDataPath), kDefaultLastData);
+    EXPECT_EQ(ReadFileBytes(session.prefFilePath), kDefaultPrefs);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
+#include <iterator>
 
 #include "document/chart_files.h"
 #include "test_support.h"
@@ -116,6 +118,77 @@ TEST(Cli, FailuresSayOneLineAndWriteNothing) {
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << args;
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+}
+
+// Lines of a data file, each ended with CR LF.
+std::string DataLines(std::initializer_list<const char*> fields) {
+    std::string text;
+    for (const char* field : fields) text += std::string(field) + "\r\n";
+    return text;
+}
+
+TEST(Cli, EmptyShortOrDirectorySunTableIsOneClearError) {
+    test::ScratchDir dir;
+    const std::filesystem::path lone = dir.path() / "bin" / "tarvella-cli";
+    const std::filesystem::path table = dir.path() / "share" / "tarvella" / kSunFileName;
+    std::filesystem::create_directories(lone.parent_path());
+    std::filesystem::create_directories(table.parent_path());
+    std::filesystem::copy_file(TARVELLA_TEST_CLI, lone);
+    std::string whole = test::ReadFileBytes(TARVELLA_TEST_SUN_FILE);
+    const std::string expected = "tarvella-cli: cannot read the Sun table " + table.string() + "\n";
+    for (const std::string& bytes : {std::string(), whole.substr(0, whole.size() - 1)}) {
+        test::WriteFileBytes(table.string(), bytes);
+        for (const char* args : {"sun", "report"}) {
+            const CliRun run = RunCli(args, lone.string());
+            EXPECT_EQ(run.status, 1) << bytes.size();
+            EXPECT_EQ(run.out, "") << bytes.size();
+            EXPECT_EQ(run.err, expected) << bytes.size();
+        }
+    }
+    std::filesystem::remove(table);
+    std::filesystem::create_directory(table);
+    const CliRun run = RunCli("report", lone.string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, expected);
+}
+
+TEST(Cli, EveryFieldOutOfRangeStillGivesAReport) {
+    test::ScratchDir dir;
+    // Too low, too high, and mixed with level -1; zone hours 99 and minutes NaN throughout.
+    const std::string charts[] = {
+        DataLines({"4002", "1970", "0",     "0",  "17", "nan", "0",  "99", "nan",
+                   "-5.5", "1999", "0",     "0",  "12", "nan", "1",  "99", "nan",
+                   "nan",  "0",    "-5000", "-1", "-1", "-1",  "-1", "0"}),
+        DataLines({"4002", "1970", "13",     "40", "17", "nan", "0",  "99", "nan",
+                   "nan",  "1999", "13",     "40", "12", "nan", "1",  "99", "nan",
+                   "4.0",  "13",   "100000", "12", "12", "12",  "12", "7"}),
+        DataLines({"4002", "1970", "13",     "0",  "17", "nan", "1",  "99", "nan",
+                   "nan",  "1999", "0",      "40", "12", "nan", "0",  "99", "nan",
+                   "nan",  "0",    "100000", "12", "-1", "12",  "-1", "-1"}),
+    };
+    const std::string prefs[] = {
+        DataLines({"4003", "-1", "-1", "nan", "-1", "-1", "nan", "nan", "nan"}),
+        DataLines({"4003", "2", "2", "nan", "1", "12", "400", "nan", "99"}),
+    };
+    test::WriteFileBytes(dir.File("low.vkp"), prefs[0]);
+    test::WriteFileBytes(dir.File("high.vkp"), prefs[1]);
+    for (std::size_t i = 0; i < std::size(charts); ++i) {
+        const std::string chartFile = dir.File("chart" + std::to_string(i) + ".vkt");
+        test::WriteFileBytes(chartFile, charts[i]);
+        const ChartData clamped = *ParseLastDataText(charts[i]);
+        for (const char* pref : {"low.vkp", "high.vkp"}) {
+            const CliRun run = RunCli("report " + chartFile + " --pref " + dir.File(pref));
+            const double deviation = ParsePreferencesText(prefs[pref[0] == 'h'])->ayanamsaDeviation;
+            EXPECT_EQ(run.status, 0) << i << pref;
+            EXPECT_EQ(run.err, "") << i << pref;
+            EXPECT_EQ(run.out, Expected(clamped.level, deviation, clamped)) << i << pref;
+            EXPECT_EQ(run.out.find("nan"), std::string::npos) << i << pref;
+            EXPECT_EQ(run.out.find("inf"), std::string::npos) << i << pref;
+        }
+    }
+    // Level 7 becomes the event report, which says the event lies in no period of this MD.
+    EXPECT_NE(RunCli("report " + dir.File("chart1.vkt")).out.find("ERROR!"), std::string::npos);
 }
 
 }  // namespace
