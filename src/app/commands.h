@@ -1,21 +1,25 @@
 // Command ids of Tarvella's own commands; the framework's commands use wx's standard ids.
 #pragma once
 
+#include <wx/defs.h>
+
 namespace tarvella::app {
 
+// wx takes menu ids only below 32767, and reserves those up to wxID_HIGHEST for itself.
 enum CommandId {
-    ID_ENTER_DATA_BUTTON = 32771,
-    ID_ENTER_DATA = 32772,
-    ID_AYANAMSA = 32773,
-    ID_COPY_PLAIN_TEXT = 32775,
-    ID_EMAIL_SCREEN = 32777,
-    ID_EMAIL_DATA_FILE = 57612,
+    ID_ENTER_DATA_BUTTON = wxID_HIGHEST + 100,
+    ID_ENTER_DATA,
+    ID_AYANAMSA,
+    ID_COPY_PLAIN_TEXT,
+    ID_EMAIL_SCREEN,
+    ID_EMAIL_DATA_FILE,
     // Close and Exit: not wx's stock ids, which GTK would give its stock keys Ctrl+W and Ctrl+Q.
-    ID_FILE_CLOSE = 57602,
-    ID_APP_EXIT = 57665,
-    ID_NEW_WINDOW = 57648,
-    ID_VIEW_TOOLBAR = 59392,
-    ID_VIEW_STATUS_BAR = 59393,
+    ID_FILE_CLOSE,
+    ID_APP_EXIT,
+    ID_NEW_WINDOW,
+    ID_VIEW_TOOLBAR,
+    ID_VIEW_STATUS_BAR,
 };
+static_assert(ID_VIEW_STATUS_BAR < 0x7fff, "a menu id wx refuses");
 
 }  // namespace tarvella::app
