@@ -4,59 +4,7 @@
 set -euo pipefail
 test=$1 program=$(realpath "$2") probe=$(realpath "$3")
 
-home=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    [[ -n ${KEEP_HOME:-} ]] && echo "home kept: $home" >&2 || rm -rf "$home"
-}
-trap cleanup EXIT
-export HOME=$home
-unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_RUNTIME_DIR
-data=$home/.local/share/tarvella
-shot=$home/screen.ppm
-caption="0 100 100"
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-start() {
-    "$program" --messages-to-stderr "$@" 2>>"$home/stderr" &
-    pids+=($!)
-}
-
-# Polls the screen until the caption colour shows; sets $origin_x/$origin_y to the report's
-# top-left corner (the ivory background) on the screen.
-wait_for_report() {
-    for _ in $(seq 1 100); do
-        import -window root -depth 8 "ppm:$shot"
-        read -r count _ _ _ _ < <("$probe" "$shot" $caption)
-        if (( count > 50 )); then
-            read -r _ origin_x origin_y _ _ < <("$probe" "$shot" 255 255 240)
-            return 0
-        fi
-        sleep 0.15
-    done
-    fail "no report on the screen"
-}
-
-wait_for() {  # wait_for SECONDS COMMAND...
-    local tries=$(( $1 * 10 )); shift
-    for _ in $(seq 1 "$tries"); do "$@" && return 0; sleep 0.1; done
-    return 1
-}
-
-line() { sed -n "$2p" "$1" | tr -d '\r'; }
-
-# Conditions for wait_for, read afresh at each try.
-window_named() { [[ $(xdotool getwindowname "$1") == "$2" ]]; }
-data_line_is() { [[ $(line "$data/lastdata.vkt" "$1") == "$2" ]]; }
-
-# A last-data text of the default chart with the MD start year and the level given.
-chart_text() {
-    printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 \
-        1 4 0.000000 4.000000 1 "$1" 4 5 9 1 "$2"
-}
+source "$(dirname "$0")/lib.sh"
 
 case $test in
 starts_and_shows_report)
@@ -80,7 +28,7 @@ starts_and_shows_report)
     [[ -n $main ]] || fail "the first document is not VKT1"
     xdotool windowfocus --sync "$main"
     xdotool key ctrl+n
-    wait_for 5 window_named "$main" "Tarvella - VKT2" ||
+    wait_until 5 '[[ "$(xdotool getwindowname "$main")" == "Tarvella - VKT2" ]]' ||
         fail "New gave $(xdotool getwindowname "$main")"
     ;;
 click_first_row)
@@ -89,7 +37,7 @@ click_first_row)
     start --no-splash
     wait_for_report
     xdotool mousemove $(( origin_x + 100 )) $(( origin_y + 95 )) click 1
-    wait_for 5 data_line_is 26 2 || fail "level $(line "$data/lastdata.vkt" 26)"
+    wait_until 5 '[[ "$(line "$data/lastdata.vkt" 26)" == 2 ]]' || fail "level $(line "$data/lastdata.vkt" 26)"
     [[ $(line "$data/lastdata.vkt" 22) == 0 ]] || fail "adIndex $(line "$data/lastdata.vkt" 22)"
     # Clicking below the last row at level 2 hits nothing and writes nothing.
     before=$(md5sum <"$data/lastdata.vkt")
@@ -108,7 +56,7 @@ click_in_scrolled_report)
     xdotool mousemove $(( origin_x + 100 )) $(( origin_y + 20 )) click 5
     sleep 0.5
     xdotool click 1
-    wait_for 5 data_line_is 26 2 || fail "level $(line "$data/lastdata.vkt" 26)"
+    wait_until 5 '[[ "$(line "$data/lastdata.vkt" 26)" == 2 ]]' || fail "level $(line "$data/lastdata.vkt" 26)"
     [[ $(line "$data/lastdata.vkt" 22) == 0 ]] || fail "adIndex $(line "$data/lastdata.vkt" 22)"
     ;;
 hands_files_to_running_copy)
@@ -163,10 +111,10 @@ exits_and_keeps_recent_files)
     [[ -n $main ]] || fail "no main window named after the document"
     xdotool windowfocus --sync "$main"
     xdotool key --delay 400 alt+f c
-    wait_for 5 window_named "$main" Tarvella || fail "document not closed"
+    wait_until 5 '[[ "$(xdotool getwindowname "$main")" == Tarvella ]]' || fail "document not closed"
     # Exit writes the recent files, in a profile directory made anew.
     xdotool key --delay 400 alt+f x
-    wait_for 10 eval '! kill -0 $pid 2>/dev/null' || fail "still running after Exit"
+    wait_until 10 '! kill -0 $pid 2>/dev/null' || fail "still running after Exit"
     status=0
     wait "$pid" || status=$?
     [[ $status == 0 ]] || fail "exit code $status: $(cat "$home/stderr")"
@@ -199,13 +147,13 @@ fatal_message_box)
     pid=$!
     pids+=($pid)
     box=
-    wait_for 15 eval 'box=$(xdotool search --name "^Terminating program$" 2>/dev/null | head -1); [[ -n $box ]]' ||
+    wait_until 15 'box=$(xdotool search --name "^Terminating program$" 2>/dev/null | head -1); [[ -n $box ]]' ||
         fail "no message box"
     [[ -z $(xdotool search --onlyvisible --name "^Tarvella" 2>/dev/null) ]] || fail "a main window came up"
     xdotool windowfocus --sync "$box"
     xdotool key --clearmodifiers Return
     status=0
-    wait_for 10 eval '! kill -0 $pid 2>/dev/null' || fail "still running after OK"
+    wait_until 10 '! kill -0 $pid 2>/dev/null' || fail "still running after OK"
     wait "$pid" || status=$?
     [[ $status == 0 ]] || fail "exit code $status"
     ;;

@@ -5,54 +5,8 @@
 set -euo pipefail
 test=$1 program=$(realpath "$2") probe=$(realpath "$3")
 
-home=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    [[ -n ${KEEP_HOME:-} ]] && echo "home kept: $home" >&2 || rm -rf "$home"
-}
-trap cleanup EXIT
-export HOME=$home
-unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_RUNTIME_DIR
-data=$home/.local/share/tarvella
-shot=$home/screen.ppm
-caption="0 100 100"
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-start() {
-    "$program" --messages-to-stderr --no-splash "$@" 2>>"$home/stderr" &
-    pids+=($!)
-}
-
-stop() {
-    kill "${pids[@]}" && wait "${pids[@]}" 2>/dev/null || true
-    pids=()
-}
-
-wait_for() {  # wait_for SECONDS COMMAND...
-    local tries=$(( $1 * 10 )); shift
-    for _ in $(seq 1 "$tries"); do "$@" && return 0; sleep 0.1; done
-    return 1
-}
-
-# Polls the screen until the caption colour shows; sets $origin_x/$origin_y to the report's
-# top-left corner and $main to the main window.
-wait_for_report() {
-    xdotool mousemove 0 0  # no outline under the pointer
-    for _ in $(seq 1 100); do
-        import -window root -depth 8 "ppm:$shot"
-        read -r count _ _ _ _ < <("$probe" "$shot" $caption)
-        if (( count > 50 )); then
-            read -r _ origin_x origin_y _ _ < <("$probe" "$shot" 255 255 240)
-            main=$(xdotool search --onlyvisible --name "^Tarvella - " | head -1)
-            return 0
-        fi
-        sleep 0.15
-    done
-    fail "no report on the screen: $(cat "$home/stderr")"
-}
+source "$(dirname "$0")/lib.sh"
+start_flags=(--no-splash)
 
 # A digest of the report's pixels, which differ as soon as any time or position differs.
 report_digest() {
@@ -61,10 +15,8 @@ report_digest() {
 report_becomes() { [[ $(report_digest) == "$1" ]]; }
 report_leaves() { [[ $(report_digest) != "$1" ]]; }
 
-line() { sed -n "$2p" "$1" | tr -d '\r'; }
-
 # A chart at level 4 born on the given month and day of 1970.
-chart_text() {
+chart_born() {
     printf '%s\r\n' 4002 1970 "$1" "$2" 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 \
         10.000000 1 4 0.000000 4.000000 1 1999 4 5 9 1 4
 }
@@ -75,7 +27,7 @@ open_dialog() {  # open_dialog KEY TITLE
     xdotool windowfocus --sync "$main"
     xdotool key "$1"
     dialog=
-    wait_for 5 eval 'dialog=$(xdotool search --onlyvisible --name "^$title\$" | head -1); [[ -n $dialog ]]' ||
+    wait_until 5 'dialog=$(xdotool search --onlyvisible --name "^$title\$" | head -1); [[ -n $dialog ]]' ||
         fail "no dialog \"$title\""
     xdotool windowfocus --sync "$dialog"
     sleep 0.3  # keys sent before GTK takes the focus in are lost
@@ -83,7 +35,7 @@ open_dialog() {  # open_dialog KEY TITLE
 
 dialog_closes() {
     local title=$1
-    wait_for 5 eval '[[ -z $(xdotool search --onlyvisible --name "^$title\$") ]]' ||
+    wait_until 5 '[[ -z $(xdotool search --onlyvisible --name "^$title\$") ]]' ||
         fail "the dialog \"$1\" stayed open"
 }
 
@@ -95,12 +47,12 @@ message_shown() {
 closes_without_question() {
     xdotool windowfocus --sync "$main"
     xdotool key --delay 400 alt+f c
-    wait_for 5 test "$(xdotool getwindowname "$main")" = Tarvella
+    wait_until 5 '[[ "$(xdotool getwindowname "$main")" == Tarvella ]]'
 }
 
 fresh_chart() {  # fresh_chart MONTH DAY
     mkdir -p "$data"
-    chart_text "$1" "$2" >"$data/lastdata.vkt"
+    chart_born "$1" "$2" >"$data/lastdata.vkt"
     cp "$data/lastdata.vkt" "$home/original.vkt"
 }
 
@@ -116,16 +68,16 @@ enter_data)
     xdotool type 1985
     xdotool key Return
     dialog_closes "Enter Data"
-    wait_for 5 test "$(line "$data/lastdata.vkt" 2)" = 1985 || fail "year $(line "$data/lastdata.vkt" 2)"
+    wait_until 5 '[[ "$(line "$data/lastdata.vkt" 2)" == 1985 ]]' || fail "year $(line "$data/lastdata.vkt" 2)"
     [[ $(head -n 2 "$data/lastdata.vkt") == $'4002\r\n1985\r' ]] || fail "not CR LF lines"
     wait_for 5 report_leaves "$before" || fail "the report was not redrawn"
     after=$(report_digest)
     # The report drawn is the one of the new chart, as a new run from the file shows it.
     xdotool windowfocus --sync "$main"
     xdotool key --delay 400 alt+f c
-    wait_for 5 eval '[[ -n $(xdotool search --onlyvisible --name "^Tarvella$" | grep -vx "$main") ]]' ||
+    wait_until 5 '[[ -n $(xdotool search --onlyvisible --name "^Tarvella$" | grep -vx "$main") ]]' ||
         fail "a changed document closed without a question"
-    stop
+    stop_all
     start
     wait_for_report
     wait_for 5 report_becomes "$after" || fail "the report after the dialog differs from a new run's"
@@ -187,12 +139,12 @@ ayanamsa_named)
     open_dialog ctrl+a "Choose Ayanamsa"
     xdotool key Down Return
     dialog_closes "Choose Ayanamsa"
-    wait_for 5 test "$(line "$data/pref.vkp" 4)" = -87.000000 || fail "deviation $(line "$data/pref.vkp" 4)"
+    wait_until 5 '[[ "$(line "$data/pref.vkp" 4)" == -87.000000 ]]' || fail "deviation $(line "$data/pref.vkp" 4)"
     [[ $(line "$data/pref.vkp" 5),$(line "$data/pref.vkp" 6) == -1,1 ]] || fail "sign or choice"
     wait_for 5 report_leaves "$before" || fail "the report was not redrawn"
     after=$(report_digest)
     # The Sun positions shown are those of the new ayanamsa, as a new run computes them.
-    stop
+    stop_all
     start
     wait_for_report
     wait_for 5 report_becomes "$after" || fail "the report differs from a new run's"
@@ -214,7 +166,7 @@ ayanamsa_custom)
     xdotool key Return
     dialog_closes "Choose Ayanamsa"
     expected=$(printf '%s\r\n' 4003 0 0 -300.000000 1 7 -5.000000 0.000000 0.000000)
-    wait_for 5 test "$(cat "$data/pref.vkp")" = "$expected" ||
+    wait_until 5 '[[ "$(cat "$data/pref.vkp")" == "$expected" ]]' ||
         fail "preferences $(tr '\r\n' ' ' <"$data/pref.vkp")"
     ;;
 ayanamsa_every_window)
@@ -224,16 +176,16 @@ ayanamsa_every_window)
     wait_for_report
     xdotool windowfocus --sync "$main"
     xdotool key ctrl+n
-    wait_for 5 test "$(xdotool getwindowname "$main")" = "Tarvella - VKT2" || fail "no second document"
+    wait_until 5 '[[ "$(xdotool getwindowname "$main")" == "Tarvella - VKT2" ]]' || fail "no second document"
     open_dialog ctrl+a "Choose Ayanamsa"
     xdotool key Down Return
     dialog_closes "Choose Ayanamsa"
-    wait_for 5 test "$(line "$data/pref.vkp" 4)" = -87.000000 || fail "not saved"
+    wait_until 5 '[[ "$(line "$data/pref.vkp" 4)" == -87.000000 ]]' || fail "not saved"
     sleep 0.3
     second=$(report_digest)
     xdotool windowfocus --sync "$main"
     xdotool key --delay 400 alt+f c
-    wait_for 5 test "$(xdotool getwindowname "$main")" = "Tarvella - VKT1" || fail "VKT1 not shown"
+    wait_until 5 '[[ "$(xdotool getwindowname "$main")" == "Tarvella - VKT1" ]]' || fail "VKT1 not shown"
     wait_for 5 report_becomes "$second" || fail "the first window shows another report"
     ;;
 ayanamsa_unsaved)
@@ -241,7 +193,7 @@ ayanamsa_unsaved)
     fresh_chart 4 4
     start
     wait_for_report
-    stop
+    stop_all
     cp "$data/pref.vkp" "$home/pref.vkp"
     mkfifo "$home/messages"
     cat "$home/messages" >>"$home/stderr" &

@@ -6,20 +6,8 @@
 set -euo pipefail
 test=$1 program=$(realpath "$2") probe=$(realpath "$3") cli=$(realpath "$4")
 
-home=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    [[ -n ${KEEP_HOME:-} ]] && echo "home kept: $home" >&2 || rm -rf "$home"
-}
-trap cleanup EXIT
-export HOME=$home
-unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_RUNTIME_DIR
-data=$home/.local/share/tarvella
-shot=$home/screen.ppm
-caption="0 100 100"
-# The program's temporary files, to see what it leaves behind.
+source "$(dirname "$0")/lib.sh"
+start_flags=(--no-splash)
 export TMPDIR=$home/tmp
 mkdir -p "$TMPDIR" "$data"
 # The stand-in's record: one numbered directory a call, with its arguments and the attachment.
@@ -37,42 +25,6 @@ exit "${MAIL_STATUS:-0}"
 EOF
 chmod +x "$home/bin/xdg-email"
 mail_path=$home/bin:$PATH
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-start() {
-    "$program" --messages-to-stderr --no-splash "$@" 2>>"$home/stderr" &
-    pids+=($!)
-}
-
-# Polls the screen until the caption colour shows; sets $origin_x/$origin_y to the report's
-# top-left corner (the ivory background) on the screen.
-wait_for_report() {
-    for _ in $(seq 1 100); do
-        import -window root -depth 8 "ppm:$shot"
-        read -r count _ _ _ _ < <("$probe" "$shot" $caption)
-        if (( count > 50 )); then
-            read -r _ origin_x origin_y _ _ < <("$probe" "$shot" 255 255 240)
-            return 0
-        fi
-        sleep 0.15
-    done
-    fail "no report on the screen"
-}
-
-wait_for() {  # wait_for SECONDS COMMAND...
-    local tries=$(( $1 * 10 )); shift
-    for _ in $(seq 1 "$tries"); do "$@" && return 0; sleep 0.1; done
-    return 1
-}
-
-line() { sed -n "$2p" "$1" | tr -d '\r'; }
-
-# A last-data text of the default chart with the MD start year and the level given.
-chart_text() {
-    printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 \
-        1 4 0.000000 4.000000 1 "$1" 4 5 9 1 "$2"
-}
 
 # The report the command-line tool prints for the chart file and the program's preferences.
 expected_report() { "$cli" report "$1" --pref "$data/pref.vkp"; }
@@ -103,7 +55,7 @@ click_level_up() {
     local level
     level=$(line "$data/lastdata.vkt" 26)
     xdotool mousemove $(( origin_x + 250 )) $(( origin_y + 410 )) click 1
-    wait_for 5 test "$(line "$data/lastdata.vkt" 26)" = $(( level - 1 )) || fail "no level up"
+    wait_until 5 '[[ "$(line "$data/lastdata.vkt" 26)" == $(( level - 1 )) ]]' || fail "no level up"
     sleep 0.5
 }
 
@@ -127,7 +79,7 @@ copies_plain_text)
     # After a redraw at another level the clipboard takes the new report.
     click_level_up
     keys_to "^Tarvella - VKT1$" ctrl+c
-    wait_for 5 test "$(grep -cx "$copied_message" "$home/stderr")" = 2 || fail "no second copy"
+    wait_until 5 '[[ "$(grep -cx "$copied_message" "$home/stderr")" == 2 ]]' || fail "no second copy"
     timeout 5 xclip -o -selection clipboard >"$home/clip"
     expected_report "$data/lastdata.vkt" >"$home/expected"
     cmp "$home/clip" "$home/expected" || fail "clipboard after the level changed"
@@ -202,7 +154,7 @@ mails_opened_document)
     for _ in 1 2 3; do
         sleep 0.5
         keys_to "^Tarvella - chart.vkt$" --delay 400 Escape alt+f x
-        wait_for 4 eval '! kill -0 $pid 2>/dev/null' && break
+        wait_until 4 '! kill -0 $pid 2>/dev/null' && break
         [[ -z $(xdotool search --onlyvisible --name "^Tarvella$") ]] || fail "Exit asked to save"
     done
     kill -0 "$pid" 2>/dev/null && fail "still running after Exit"

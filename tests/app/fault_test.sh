@@ -5,27 +5,7 @@
 set -euo pipefail
 test=$1 program=$(realpath "$2") probe=$(realpath "$3") shim=$(realpath "$5")
 
-home=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    chmod -R u+w "$home" 2>/dev/null || true
-    [[ -n ${KEEP_HOME:-} ]] && echo "home kept: $home" >&2 || rm -rf "$home"
-}
-trap cleanup EXIT
-export HOME=$home
-unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_RUNTIME_DIR
-data=$home/.local/share/tarvella
-shot=$home/screen.ppm
-caption="0 100 100"
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-start() {
-    "$program" --messages-to-stderr "$@" 2>>"$home/stderr" &
-    pids+=($!)
-}
+source "$(dirname "$0")/lib.sh"
 
 # start_faulty MODE DIR ARGS...: the program with the storage under DIR failing as MODE says.
 start_faulty() {
@@ -34,27 +14,6 @@ start_faulty() {
     STORAGE_FAULT=$mode STORAGE_FAULT_DIR=$dir LD_PRELOAD=$shim \
         "$program" --messages-to-stderr "$@" 2>>"$home/stderr" &
     pids+=($!)
-}
-
-stop_all() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    pids=()
-}
-
-# Polls the screen until the caption colour shows; sets $origin_x/$origin_y to the report's
-# top-left corner (the ivory background) on the screen.
-wait_for_report() {
-    for _ in $(seq 1 100); do
-        import -window root -depth 8 "ppm:$shot"
-        read -r count _ _ _ _ < <("$probe" "$shot" $caption)
-        if (( count > 50 )); then
-            read -r _ origin_x origin_y _ _ < <("$probe" "$shot" 255 255 240)
-            return 0
-        fi
-        sleep 0.15
-    done
-    fail "no report on the screen: $(cat "$home/stderr" 2>/dev/null)"
 }
 
 # Any report, also the event report with its own caption: the ivory page with text in red on it
@@ -76,21 +35,7 @@ report_has_rows() {
     (( count > 50 ))
 }
 
-wait_for() {  # wait_for SECONDS COMMAND...
-    local tries=$(( $1 * 10 )); shift
-    for _ in $(seq 1 "$tries"); do "$@" && return 0; sleep 0.1; done
-    return 1
-}
-
 alive() { kill -0 "$1" 2>/dev/null; }
-
-line() { sed -n "$2p" "$1" | tr -d '\r'; }
-
-# A last-data text of the default chart with the MD start year and the level given.
-chart_text() {
-    printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 \
-        1 4 0.000000 4.000000 1 "$1" 4 5 9 1 "$2"
-}
 
 click_first_row() {
     xdotool mousemove $(( origin_x + 100 )) $(( origin_y + 95 )) click 1
@@ -176,7 +121,7 @@ save_fails_half_way)
         start_faulty "$mode" "$home/d/" --no-splash "$home/d/chart.vkt"
         wait_for_report
         click_first_row
-        wait_for 5 test "$(line "$data/lastdata.vkt" 26)" = 2 || fail "the click did nothing"
+        wait_until 5 '[[ "$(line "$data/lastdata.vkt" 26)" == 2 ]]' || fail "the click did nothing"
         focus_main
         xdotool key ctrl+s
         wait_for 5 grep -qF "Could not save the file \"$home/d/chart.vkt\"; the file on disk is unchanged." \
@@ -248,7 +193,7 @@ two_start_at_once)
         "$program" --messages-to-stderr --no-splash 2>>"$home/stderr" &
         second=$!
         pids=("$first" "$second")
-        wait_for 15 eval '! alive $first || ! alive $second' || fail "$round: both run"
+        wait_until 15 '! alive $first || ! alive $second' || fail "$round: both run"
         wait_for_report
         sleep 1
         if alive "$first"; then running=$first ended=$second; else running=$second ended=$first; fi

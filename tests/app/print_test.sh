@@ -5,37 +5,9 @@
 set -euo pipefail
 test=$1 program=$(realpath "$2") probe=$(realpath "$3")
 
-home=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    [[ -n ${KEEP_HOME:-} ]] && echo "home kept: $home" >&2 || rm -rf "$home"
-}
-trap cleanup EXIT
-export HOME=$home TMPDIR=$home/tmp
-unset XDG_DATA_HOME XDG_CONFIG_HOME XDG_RUNTIME_DIR
-data=$home/.local/share/tarvella
+source "$(dirname "$0")/lib.sh"
+export TMPDIR=$home/tmp
 mkdir -p "$data" "$TMPDIR"
-shot=$home/screen.ppm
-caption="0 100 100"
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-wait_for() {  # wait_for SECONDS COMMAND...
-    local tries=$(( $1 * 10 )); shift
-    for _ in $(seq 1 "$tries"); do "$@" && return 0; sleep 0.1; done
-    return 1
-}
-
-line() { sed -n "$2p" "$1" | tr -d '\r'; }
-
-# A last-data text of the default chart with the MD start year and the level given.
-chart_text() {
-    printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 \
-        1 4 0.000000 4.000000 1 "$1" 4 5 9 1 "$2"
-}
-
 # The preference text with printAllLevels and colorPrinting.
 prefs_text() {
     printf '%s\r\n' 4003 "$1" "$2" 0.000000 1 0 0.000000 0.000000 0.000000
@@ -178,22 +150,22 @@ preview)
     "$program" --messages-to-stderr --no-splash 2>>"$home/stderr" &
     pids+=($!)
     main=
-    wait_for 15 eval 'main=$(xdotool search --onlyvisible --name "^Tarvella - VKT1$" | head -1); [[ -n $main ]]' ||
+    wait_until 15 'main=$(xdotool search --onlyvisible --name "^Tarvella - VKT1$" | head -1); [[ -n $main ]]' ||
         fail "no main window"
     preview_with() {  # preview_with KEYS...: opens the preview and answers the settings dialog
         xdotool windowfocus --sync "$main"
         xdotool key --delay 300 alt+f v
         local box=
-        wait_for 10 eval 'box=$(xdotool search --onlyvisible --name "^Settings for printing$" | head -1); [[ -n $box ]]' ||
+        wait_until 10 'box=$(xdotool search --onlyvisible --name "^Settings for printing$" | head -1); [[ -n $box ]]' ||
             fail "no settings dialog"
         xdotool windowfocus --sync "$box"
         xdotool key --delay 200 "$@"
-        wait_for 10 eval 'preview=$(xdotool search --onlyvisible --name "^Print Preview$" | head -1); [[ -n $preview ]]' ||
+        wait_until 10 'preview=$(xdotool search --onlyvisible --name "^Print Preview$" | head -1); [[ -n $preview ]]' ||
             fail "no preview window"
     }
     # OK stores the options: Tab reaches "Use color printing" after OK.
     preview_with Tab space Return
-    wait_for 5 eval '[[ $(line "$data/pref.vkp" 3) == 1 ]]' ||
+    wait_until 5 '[[ $(line "$data/pref.vkp" 3) == 1 ]]' ||
         fail "colour not saved: $(line "$data/pref.vkp" 3)"
     # The next page is drawn without asking again: the "Last page" button of the preview's bar.
     xdotool windowfocus --sync "$preview"
@@ -207,7 +179,7 @@ preview)
     [[ -z $(xdotool search --onlyvisible --name "^Settings for printing$") ]] ||
         fail "the settings dialog came again for a page"
     xdotool key Escape
-    wait_for 10 eval '[[ -z $(xdotool search --onlyvisible --name "^Print Preview$") ]]' ||
+    wait_until 10 '[[ -z $(xdotool search --onlyvisible --name "^Print Preview$") ]]' ||
         fail "preview not closed"
     # Cancel keeps the options, and the preview opens all the same.
     before=$(md5sum <"$data/pref.vkp")
@@ -215,7 +187,7 @@ preview)
     [[ $(md5sum <"$data/pref.vkp") == "$before" ]] || fail "Cancel changed the preference file"
     xdotool windowfocus --sync "$preview"
     xdotool key Escape
-    wait_for 10 eval '[[ -z $(xdotool search --onlyvisible --name "^Print Preview$") ]]' ||
+    wait_until 10 '[[ -z $(xdotool search --onlyvisible --name "^Print Preview$") ]]' ||
         fail "preview not closed"
 
     # The report is back on the screen at its own level: a click on its first row goes down
@@ -233,7 +205,7 @@ preview)
     done
     [[ -n $origin_x ]] || fail "no report on the screen after the preview"
     xdotool mousemove $(( origin_x + 100 )) $(( origin_y + 95 )) click 1
-    wait_for 5 eval '[[ $(line "$data/lastdata.vkt" 26) == 4 ]]' ||
+    wait_until 5 '[[ $(line "$data/lastdata.vkt" 26) == 4 ]]' ||
         fail "level $(line "$data/lastdata.vkt" 26) after a click"
     ;;
 *)
