@@ -51,6 +51,10 @@ SunFileStatus SunEphemeris::Open(const std::string& path) {
         in.gcount() != kSunFileSize) {
         return SunFileStatus::Unreadable;
     }
+    for (std::size_t at = 0; at < bytes.size(); at += 8) {
+        const double value = DecodeSunValue(bytes.data() + at);
+        if (!(value >= 0.0 && value < 360.0)) return SunFileStatus::Corrupt;
+    }
     bytes_ = std::move(bytes);
     return SunFileStatus::Ok;
 }

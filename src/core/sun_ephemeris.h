@@ -28,7 +28,9 @@ std::int64_t SlotOffset(int year, int month, int day);
 double DecodeSunValue(const unsigned char* bytes);
 void EncodeSunValue(double value, unsigned char* bytes);
 
-enum class SunFileStatus { Ok, Missing, NotAFile, WrongSize, Unreadable };
+// Corrupt: a value that is no longitude in [0, 360), as in a file of the right size that holds
+// something else.
+enum class SunFileStatus { Ok, Missing, NotAFile, WrongSize, Unreadable, Corrupt };
 
 class SunEphemeris {
   public:

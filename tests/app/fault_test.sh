@@ -94,6 +94,8 @@ fatal_with_table() {
         truncate -s -1 "$table"
         ;;
     directory) mkdir "$table" ;;
+    garbage) head -c "$(stat -c %s "$(dirname "$program")/../share/tarvella/18002099.sun")" \
+        /dev/urandom >"$table" ;;
     esac
     local status=0
     timeout 20 "$home/bin/tarvella" --messages-to-stderr --no-splash 2>"$home/err" || status=$?
@@ -133,7 +135,7 @@ save_fails_half_way)
     done
     ;;
 broken_sun_table)
-    for what in missing empty short directory; do fatal_with_table "$what"; done
+    for what in missing empty short directory garbage; do fatal_with_table "$what"; done
     ;;
 data_out_of_range)
     # Every field out of range, low, high and mixed, in both data files: the program shows a

@@ -127,7 +127,7 @@ std::string DataLines(std::initializer_list<const char*> fields) {
     return text;
 }
 
-TEST(Cli, EmptyShortOrDirectorySunTableIsOneClearError) {
+TEST(Cli, EmptyShortCorruptOrDirectorySunTableIsOneClearError) {
     test::ScratchDir dir;
     const std::filesystem::path lone = dir.path() / "bin" / "tarvella-cli";
     const std::filesystem::path table = dir.path() / "share" / "tarvella" / kSunFileName;
@@ -136,7 +136,8 @@ TEST(Cli, EmptyShortOrDirectorySunTableIsOneClearError) {
     std::filesystem::copy_file(TARVELLA_TEST_CLI, lone);
     std::string whole = test::ReadFileBytes(TARVELLA_TEST_SUN_FILE);
     const std::string expected = "tarvella-cli: cannot read the Sun table " + table.string() + "\n";
-    for (const std::string& bytes : {std::string(), whole.substr(0, whole.size() - 1)}) {
+    for (const std::string& bytes :
+         {std::string(), whole.substr(0, whole.size() - 1), std::string(whole.size(), 'x')}) {
         test::WriteFileBytes(table.string(), bytes);
         for (const char* args : {"sun", "report"}) {
             const CliRun run = RunCli(args, lone.string());

@@ -80,7 +80,7 @@ TEST(SunTable, ReadsOutsideTheTableAreRefused) {
     EXPECT_TRUE(table.ReadValues(kSunFileSize - 16, 2, v));
 }
 
-TEST(SunTable, MissingShortOrForeignFilesAreDetectedOnOpen) {
+TEST(SunTable, MissingShortForeignOrCorruptFilesAreDetectedOnOpen) {
     ScratchDir dir;
     SunEphemeris e;
     EXPECT_EQ(e.Open(dir.File("none.sun")), SunFileStatus::Missing);
@@ -94,6 +94,20 @@ TEST(SunTable, MissingShortOrForeignFilesAreDetectedOnOpen) {
     EXPECT_FALSE(e.IsOpen());
     EXPECT_EQ(e.Open(TARVELLA_TEST_SUN_FILE), SunFileStatus::Ok);
     EXPECT_TRUE(e.IsOpen());
+
+    // Of the right size but no table: one value NaN, one a full turn, or bytes of anything else.
+    const std::string whole = test::ReadFileBytes(TARVELLA_TEST_SUN_FILE);
+    unsigned char value[8];
+    for (double bad : {std::numeric_limits<double>::quiet_NaN(), 360.0, -0.5}) {
+        EncodeSunValue(bad, value);
+        bytes = whole;
+        bytes.replace(bytes.size() / 2 + 8, 8, reinterpret_cast<const char*>(value), 8);
+        test::WriteFileBytes(dir.File("bad.sun"), bytes);
+        EXPECT_EQ(e.Open(dir.File("bad.sun")), SunFileStatus::Corrupt) << bad;
+        EXPECT_FALSE(e.IsOpen());
+    }
+    test::WriteFileBytes(dir.File("text.sun"), std::string(whole.size(), 'x'));
+    EXPECT_EQ(e.Open(dir.File("text.sun")), SunFileStatus::Corrupt);
 }
 
 TEST(SunTable, PathBesideTheExecutable) {
