@@ -127,6 +127,13 @@ void COrvoApp::OnInitCmdLine(wxCmdLineParser& parser) {
                     wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE);
 }
 
+// Help asked for is a success: the usage, then the end, with exit code 0.
+bool COrvoApp::OnCmdLineHelp(wxCmdLineParser& parser) {
+    parser.Usage();
+    endAtOnce_ = true;
+    return true;
+}
+
 bool COrvoApp::OnCmdLineParsed(wxCmdLineParser& parser) {
     if (!wxApp::OnCmdLineParsed(parser)) return false;
     splash_ = !parser.Found("no-splash");
@@ -153,6 +160,7 @@ bool COrvoApp::OnInit() {
     SetAppDisplayName("Tarvella");
     wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
     if (!wxApp::OnInit()) return false;
+    if (endAtOnce_) return true;
     // A write beyond the file size limit then fails and is reported, instead of ending the
     // process with every open document.
     std::signal(SIGXFSZ, SIG_IGN);

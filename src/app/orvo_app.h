@@ -24,6 +24,7 @@ class COrvoApp : public wxApp {
     int OnExit() override;
     void OnInitCmdLine(wxCmdLineParser& parser) override;
     bool OnCmdLineParsed(wxCmdLineParser& parser) override;
+    bool OnCmdLineHelp(wxCmdLineParser& parser) override;
 
   private:
     bool Fatal(const char* message);

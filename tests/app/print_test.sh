@@ -111,7 +111,7 @@ pdf_failures)
     [[ $status == 1 ]] || fail "exit code $status without a data directory"
     grep -q "Cannot find windows directory" "$home/stderr" || fail "message: $(cat "$home/stderr")"
     rm "$home/.local" && mv "$home/local" "$home/.local"
-    help=$("$program" --help 2>&1 || true)
+    help=$("$program" --help 2>&1) || fail "--help: exit code $?"
     grep -q -- "--print " <<<"$help" && grep -q -- "--print-to" <<<"$help" ||
         fail "help: $help"
     ;;
