@@ -21,9 +21,6 @@ class COrvoDoc : public wxDocument, public tarvella::ChartDocument {
     // The view whose change the chart files are carrying, spared their repaint.
     void SetChangingView(wxView* view) { changingView_ = view; }
 
-    void SetReportText(std::string text) { reportText_ = std::move(text); }
-    const std::string& ReportText() const { return reportText_; }
-
     // Every window's tab shows the modified mark, not only the first one's.
     void Modify(bool modified) override;
 
@@ -40,6 +37,5 @@ class COrvoDoc : public wxDocument, public tarvella::ChartDocument {
 
     bool loadedFromFile_ = false;
     std::string chartImage_;
-    std::string reportText_;
     wxView* changingView_ = nullptr;
 };

@@ -256,7 +256,6 @@ void COrvoView::DrawReportOnScreen(wxDC& dc) {
     DcReportCanvas canvas(dc);
     SunContext sun = session_.Sun();
     plainText_ = DrawReport(canvas, print_, sun, chart_);
-    Doc().SetReportText(plainText_);
     DrawHighlight(dc);
 }
 
@@ -416,7 +415,7 @@ void COrvoView::OnPrint(wxDC& dc, int page, wxSize pagePixels, int pageCount) {
          LevelsOnPage(session_.preferences.printAllLevels, level, page)) {
         chart_.level = printed.level;
         print_.lowerHalf = printed.lowerHalf == 1;
-        Doc().SetReportText(DrawReport(canvas, print_, sun, chart_));
+        DrawReport(canvas, print_, sun, chart_);
     }
     chart_.level = level;
     print_.lowerHalf = false;
@@ -495,8 +494,8 @@ void COrvoView::OnCopyAsPlainText(wxCommandEvent&) {
     tarvella::app::CopyTextToClipboard(GetFrame(), plainText_);
 }
 
-// The document's last report, whichever of its windows drew it; the document itself, its name
-// and its modified mark stay as they are.
+// What this window shows, as Copy takes it; the document itself, its name and its modified mark
+// stay as they are.
 void COrvoView::OnEmailScreenAsText(wxCommandEvent&) {
     tarvella::app::Mailer* mailer = GetMailer();
     if (!mailer) {
@@ -504,7 +503,7 @@ void COrvoView::OnEmailScreenAsText(wxCommandEvent&) {
         return;
     }
     const COrvoDoc& doc = Doc();
-    mailer->Send(ReportTextAttachment(doc.GetUserReadableName().utf8_string(), doc.ReportText()));
+    mailer->Send(ReportTextAttachment(doc.GetUserReadableName().utf8_string(), plainText_));
 }
 
 void COrvoView::OnEmailDataFile(wxCommandEvent&) {

@@ -73,7 +73,8 @@ class COrvoView : public wxView {
     void OnEmailDataFile(wxCommandEvent& event);
     void OnUpdateExportCommand(wxUpdateUIEvent& event);
     tarvella::app::Mailer* GetMailer() const;
-    // This window's last report as plain text: another window may show another level.
+    // The text of the report this window shows, for Copy and mail: another window of the same
+    // document may show another level, and a print job does not change it.
     std::string plainText_;
 
     tarvella::Session& session_;
