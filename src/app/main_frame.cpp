@@ -125,11 +125,6 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
     Bind(wxEVT_MENU, &CMainFrame::OnExit, this, ID_APP_EXIT);
     Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
     Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
-    // Copy and mail act on the active view, which enables them; without one they are off.
-    for (int id : {ID_COPY_PLAIN_TEXT, ID_EMAIL_SCREEN, ID_EMAIL_DATA_FILE}) {
-        Bind(
-            wxEVT_UPDATE_UI, [](wxUpdateUIEvent& e) { e.Enable(false); }, id);
-    }
 }
 
 void CMainFrame::MakeToolBar() {

@@ -43,8 +43,9 @@ class CDocManager : public wxDocManager {
   public:
     CDocManager() {
         Bind(wxEVT_MENU, &CDocManager::OnFileClose, this, ID_FILE_CLOSE);
-        // The toolbar's button stays while no document is open; the views handle the commands.
-        for (int id : {ID_FILE_CLOSE, ID_ENTER_DATA_BUTTON, ID_ENTER_DATA, ID_AYANAMSA}) {
+        // The toolbar's buttons stay while no document is open; the views handle the commands.
+        for (int id : {ID_FILE_CLOSE, ID_ENTER_DATA_BUTTON, ID_ENTER_DATA, ID_AYANAMSA,
+                       ID_COPY_PLAIN_TEXT, ID_EMAIL_SCREEN, ID_EMAIL_DATA_FILE}) {
             Bind(wxEVT_UPDATE_UI, &CDocManager::OnUpdateDisableIfNoDoc, this, id);
         }
     }

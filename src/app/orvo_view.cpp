@@ -476,18 +476,14 @@ void COrvoView::BindExportCommands() {
     Bind(wxEVT_MENU, &COrvoView::OnCopyAsPlainText, this, ID_COPY_PLAIN_TEXT);
     Bind(wxEVT_MENU, &COrvoView::OnEmailScreenAsText, this, ID_EMAIL_SCREEN);
     Bind(wxEVT_MENU, &COrvoView::OnEmailDataFile, this, ID_EMAIL_DATA_FILE);
-    for (int id : {ID_COPY_PLAIN_TEXT, ID_EMAIL_SCREEN, ID_EMAIL_DATA_FILE}) {
-        Bind(wxEVT_UPDATE_UI, &COrvoView::OnUpdateExportCommand, this, id);
-    }
 }
 
-tarvella::app::Mailer* COrvoView::GetMailer() const {
+// The main window's mail program; without one, says so and gives null.
+tarvella::app::Mailer* COrvoView::MailerOrSayNone() const {
     const auto* main = dynamic_cast<const CMainFrame*>(parentFrame_);
-    return main ? main->GetMailer() : nullptr;
-}
-
-void COrvoView::OnUpdateExportCommand(wxUpdateUIEvent& event) {
-    event.Enable(true);
+    tarvella::app::Mailer* mailer = main ? main->GetMailer() : nullptr;
+    if (!mailer) tarvella::app::ShowNoMailSupport();
+    return mailer;
 }
 
 void COrvoView::OnCopyAsPlainText(wxCommandEvent&) {
@@ -497,21 +493,15 @@ void COrvoView::OnCopyAsPlainText(wxCommandEvent&) {
 // What this window shows, as Copy takes it; the document itself, its name and its modified mark
 // stay as they are.
 void COrvoView::OnEmailScreenAsText(wxCommandEvent&) {
-    tarvella::app::Mailer* mailer = GetMailer();
-    if (!mailer) {
-        tarvella::app::ShowNoMailSupport();
-        return;
-    }
+    tarvella::app::Mailer* mailer = MailerOrSayNone();
+    if (!mailer) return;
     const COrvoDoc& doc = Doc();
     mailer->Send(ReportTextAttachment(doc.GetUserReadableName().utf8_string(), plainText_));
 }
 
 void COrvoView::OnEmailDataFile(wxCommandEvent&) {
-    tarvella::app::Mailer* mailer = GetMailer();
-    if (!mailer) {
-        tarvella::app::ShowNoMailSupport();
-        return;
-    }
+    tarvella::app::Mailer* mailer = MailerOrSayNone();
+    if (!mailer) return;
     const COrvoDoc& doc = Doc();
     // An untitled document's file name is only its title.
     const std::string path = doc.GetDocumentSaved() ? doc.GetFilename().utf8_string() : "";

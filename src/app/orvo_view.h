@@ -71,8 +71,7 @@ class COrvoView : public wxView {
     void OnCopyAsPlainText(wxCommandEvent& event);
     void OnEmailScreenAsText(wxCommandEvent& event);
     void OnEmailDataFile(wxCommandEvent& event);
-    void OnUpdateExportCommand(wxUpdateUIEvent& event);
-    tarvella::app::Mailer* GetMailer() const;
+    tarvella::app::Mailer* MailerOrSayNone() const;
     // The text of the report this window shows, for Copy and mail: another window of the same
     // document may show another level, and a print job does not change it.
     std::string plainText_;
