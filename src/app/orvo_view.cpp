@@ -226,11 +226,17 @@ void COrvoView::Start() {
     highlightRow_ = kNoHighlight;
     COrvoDoc& doc = Doc();
     doc.SetChangingView(this);
-    const bool written = LoadChartAndPreferences(session_, doc, chart_);
+    const StartOutcome outcome = LoadChartAndPreferences(session_, doc, chart_);
     doc.SetChangingView(nullptr);
-    if (!written) {
+    if (!outcome.written) {
         wxLogError("Could not write the chart and preference files in \"%s\".",
                    std::filesystem::path(session_.lastDataPath).parent_path().string());
+    }
+    // Said in the status bar, not in a box: nothing waits on the user, and the copy is safe.
+    for (const std::string& copy : outcome.damagedCopies) {
+        const std::string damaged = copy.substr(0, copy.size() - DamagedCopyPath("").size());
+        wxLogStatus("\"%s\" was damaged and is kept as \"%s\"; the defaults took its place.",
+                    damaged, copy);
     }
     OnChangeFilename();
     canvas_->Refresh();

@@ -5,14 +5,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <type_traits>
 
 #include "core/ayanamsa.h"
 #include "core/sun_ephemeris.h"
@@ -20,8 +24,9 @@
 namespace tarvella {
 namespace {
 
-// Far beyond any preference text; a stray large file is not read whole.
-constexpr std::size_t kMaxPrefText = 65536;
+// Temporary files of ours, hidden and of one fixed length whatever the file they replace.
+constexpr const char* kTemporaryPrefix = ".tarvella-";
+constexpr const char* kTemporarySuffix = ".tmp";
 // Years beyond the Sun table give no Sun anyway; the bound only keeps date carries and year
 // arithmetic from overflowing an int.
 constexpr int kYearLimit = 100000;
@@ -127,11 +132,14 @@ bool ParseReal(std::string_view t, double& v) {
 }
 
 // Reads white-space-separated numbers into the fields it is called with. After the first field
-// that is missing or not a number it reads nothing more, as a scanf would, so the later fields
-// keep what they held.
+// that is missing or not a number it reads nothing more, as a scanf would, and remembers which
+// field it was and why.
 struct TextReader {
     std::string_view rest;
     bool stopped = false;
+    int fieldsRead = 0;  // the magic included
+    bool missing = false;
+    bool wantedInt = false;
 
     std::string_view NextToken() {
         const auto space = [](char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); };
@@ -150,18 +158,71 @@ struct TextReader {
         T value{};
         if (token.empty() || !Parse(token, value)) {
             stopped = true;
+            missing = token.empty();
+            wantedInt = std::is_same_v<T, int>;
             return;
         }
         field = value;
+        ++fieldsRead;
     }
     static bool Parse(std::string_view t, int& v) { return ParseInt(t, v); }
     static bool Parse(std::string_view t, double& v) { return ParseReal(t, v); }
 };
 
-bool ReadMagic(TextReader& reader, int magic) {
+// The fields after the magic, in file order, as the user knows them; line 2 is the first.
+constexpr const char* kLastDataFieldNames[] = {"the birth's year",
+                                               "the birth's month",
+                                               "the birth's day",
+                                               "the birth's hour",
+                                               "the birth's minute",
+                                               "the birth zone's East or West",
+                                               "the birth zone's hours",
+                                               "the birth zone's minutes",
+                                               "the birth zone's offset",
+                                               "the event's year",
+                                               "the event's month",
+                                               "the event's day",
+                                               "the event's hour",
+                                               "the event's minute",
+                                               "the event zone's East or West",
+                                               "the event zone's hours",
+                                               "the event zone's minutes",
+                                               "the event zone's offset",
+                                               "the dasa's years",
+                                               "the dasa's start year",
+                                               "the AD",
+                                               "the PD",
+                                               "the SD",
+                                               "the PAD",
+                                               "the level"};
+constexpr const char* kPreferenceFieldNames[] = {"the choice to print every level",
+                                                 "the choice of colour printing",
+                                                 "the ayanamsa deviation",
+                                                 "the deviation's sign",
+                                                 "the ayanamsa choice",
+                                                 "the deviation's degrees",
+                                                 "the deviation's arc-minutes",
+                                                 "the deviation's arc-seconds"};
+
+// Reads the magic, then the record's fields through `fields`; empty when all were read, else why
+// not.
+template <std::size_t N, class Fields>
+std::string ReadRecord(std::string_view text, int magic, const char* const (&names)[N],
+                       Fields fields) {
+    TextReader reader{text};
     int value = 0;
     reader(value);
-    return !reader.stopped && value == magic;
+    if (reader.stopped && reader.missing) return "the file is empty";
+    if (reader.stopped || value != magic) {
+        return "line 1: the first number is not " + std::to_string(magic);
+    }
+    fields(reader);
+    if (!reader.stopped) return {};
+    const int field = reader.fieldsRead - 1;  // 0-based, after the magic
+    const char* what = reader.missing     ? "is missing"
+                       : reader.wantedInt ? "is not a whole number"
+                                          : "is not a number";
+    return "line " + std::to_string(field + 2) + ": " + names[field] + " " + what;
 }
 
 // A NaN goes to the low end, an infinity to the nearer end.
@@ -218,19 +279,6 @@ void ClampPreferences(Preferences& p) {
     }
 }
 
-std::optional<std::string> ReadFilePrefix(const std::string& path, std::size_t limit) {
-    // A pipe in the file's place would block the start for good.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes(limit, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(limit));
-    if (in.bad()) return std::nullopt;
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return bytes;
-}
-
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -265,33 +313,73 @@ std::string PreferencesText(const Preferences& prefs) {
     return writer.out;
 }
 
-std::optional<ChartData> ParseLastDataText(std::string_view text) {
-    TextReader reader{text};
-    if (!ReadMagic(reader, kLastDataMagic)) return std::nullopt;
+std::optional<ChartData> ParseLastDataText(std::string_view text, std::string* problem) {
     ChartData chart = DefaultChart();
-    LastDataFields(chart, reader);
+    std::string why = ReadRecord(text, kLastDataMagic, kLastDataFieldNames,
+                                 [&chart](TextReader& reader) { LastDataFields(chart, reader); });
+    if (problem) *problem = why;
+    if (!why.empty()) return std::nullopt;
     ClampChart(chart);
     return chart;
 }
 
-std::optional<Preferences> ParsePreferencesText(std::string_view text) {
-    TextReader reader{text};
-    if (!ReadMagic(reader, kPreferencesMagic)) return std::nullopt;
+std::optional<Preferences> ParsePreferencesText(std::string_view text, std::string* problem) {
     Preferences prefs;
-    PreferenceFields(prefs, reader);
+    std::string why = ReadRecord(text, kPreferencesMagic, kPreferenceFieldNames,
+                                 [&prefs](TextReader& reader) { PreferenceFields(prefs, reader); });
+    if (problem) *problem = why;
+    if (!why.empty()) return std::nullopt;
     ClampPreferences(prefs);
     return prefs;
 }
 
+std::optional<std::string> ReadFilePrefix(const std::string& path, std::size_t limit) {
+    // A pipe in the file's place would block the start for good.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes(limit, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(limit));
+    if (in.bad()) return std::nullopt;
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
+}
+
+ChartFile ReadChartFile(const std::string& path) {
+    ChartFile file;
+    std::optional<std::string> bytes = ReadFilePrefix(path, kMaxChartImage);
+    if (!bytes) return file;
+    file.bytes = std::move(*bytes);
+    const std::optional<ChartData> chart = ParseLastDataText(file.bytes, &file.problem);
+    file.status = chart ? ChartFile::Status::Chart : ChartFile::Status::NotAChart;
+    if (chart) file.chart = *chart;
+    return file;
+}
+
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    // Through a link to a regular file its target is replaced; a link to anything else (a
+    // device, say) is itself replaced by the file, as any other name would be.
+    fs::path target = path;
+    if (fs::is_symlink(target, ec) && fs::is_regular_file(target, ec)) {
+        target = fs::canonical(target, ec);
+        if (ec) target = path;
+    }
+    // A name of fixed length: the file's own name plus a suffix could pass the file-name limit.
+    const fs::path dir = target.parent_path();
+    std::string temp = (dir.empty() ? std::string(".") : dir.string()) + "/" + kTemporaryPrefix +
+                       "XXXXXX" + kTemporarySuffix;
+    const int fd =
+        ::mkostemps(temp.data(), static_cast<int>(std::strlen(kTemporarySuffix)), O_CLOEXEC);
     if (fd < 0) return false;
-    // mkostemp makes the file owner-only; the replacement keeps the old file's mode, and a new
-    // file gets the mode any other new file of the user would get.
+    // mkostemps makes the file owner-only; the replacement keeps the old file's mode, and a new
+    // file gets the mode any other new file of the user would get. Only a regular file lends its
+    // mode: a device's would make the chart world-writable.
     struct stat old {};
     mode_t mode;
-    if (::stat(path.c_str(), &old) == 0) {
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
         mode = old.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);
@@ -302,9 +390,41 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     // fsync before the rename, or a crash could leave the new name on an empty file.
     bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());
     return ok;
+}
+
+int RemoveLeftoverTemporaries(const std::string& dir) {
+    namespace fs = std::filesystem;
+    const auto ours = [](const std::string& name) {
+        const std::size_t prefix = std::strlen(kTemporaryPrefix);
+        const std::size_t suffix = std::strlen(kTemporarySuffix);
+        if (name.size() != prefix + 6 + suffix || !name.starts_with(kTemporaryPrefix) ||
+            !name.ends_with(kTemporarySuffix)) {
+            // Earlier versions named them after the file: "lastdata.vkt.AbC123".
+            for (const std::string data : {kLastDataFileName, kPrefFileName}) {
+                if (name.size() == data.size() + 7 && name.starts_with(data + ".") &&
+                    std::all_of(name.begin() + static_cast<long>(data.size()) + 1, name.end(),
+                                [](unsigned char ch) { return std::isalnum(ch) != 0; })) {
+                    return true;
+                }
+            }
+            return false;
+        }
+        return true;
+    };
+    int removed = 0;
+    std::error_code ec;
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code entryError;
+        if (!it->is_regular_file(entryError) || !ours(it->path().filename().string())) continue;
+        const auto written = fs::last_write_time(it->path(), entryError);
+        if (entryError || now - written < std::chrono::seconds(10)) continue;
+        if (fs::remove(it->path(), entryError)) ++removed;
+    }
+    return removed;
 }
 
 void LoadDocumentFile(ChartDocument& doc, std::string_view fileBytes) {
@@ -352,41 +472,66 @@ void ComputeSunFields(Session& session, ChartData& chart) {
     ComputeSunPosition(sun, chart.event, chart.eventZone);
 }
 
-bool LoadChartAndPreferences(Session& session, ChartDocument& doc, ChartData& chart) {
-    bool ok = true;
+std::string DamagedCopyPath(const std::string& path) {
+    return path + ".damaged";
+}
+
+StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, ChartData& chart) {
+    StartOutcome outcome;
+    // A damaged file is moved aside, every byte of it however large, and then replaced by the
+    // defaults; when they cannot be written it goes back, and nothing has changed.
+    const auto replaceDamaged = [&outcome](const std::string& path, const auto& writeDefaults) {
+        const std::string copy = DamagedCopyPath(path);
+        const bool kept = std::rename(path.c_str(), copy.c_str()) == 0;
+        const bool written = writeDefaults();
+        if (kept && written) outcome.damagedCopies.push_back(copy);
+        if (kept && !written) std::rename(copy.c_str(), path.c_str());
+        return written;
+    };
+
     std::optional<std::string> chartText;
-    if (doc.LoadedFromFile()) {
+    std::optional<ChartData> read;
+    // A document opened from a file was checked to be a chart; anything else never reaches the
+    // last-data file, which holds the user's last chart.
+    if (doc.LoadedFromFile() && (read = ParseLastDataText(doc.ChartImage()))) {
         // Later windows and runs start from the document's chart. The chart itself comes from
         // the image, so a last-data file that cannot be written never puts another chart, and
         // later another image, into this document.
         chartText = doc.ChartImage();
-        ok = WriteFileAtomically(session.lastDataPath, *chartText);
+        outcome.written = WriteFileAtomically(session.lastDataPath, *chartText);
     } else {
         // Only the bytes the document can keep, so its image and the chart always agree.
         chartText = ReadFilePrefix(session.lastDataPath, kMaxChartImage);
+        read = chartText ? ParseLastDataText(*chartText) : std::nullopt;
     }
 
-    const std::optional<ChartData> read = chartText ? ParseLastDataText(*chartText) : std::nullopt;
+    const auto defaultChart = [&] { return SetDefaultChart(session, doc, chart); };
     if (read) {
         chart = *read;
         // A view showing the shared chart does not make the document modified.
         if (doc.ChartImage() != *chartText) doc.SetChartImage(*chartText);
+    } else if (chartText && !chartText->empty()) {
+        outcome.written = replaceDamaged(session.lastDataPath, defaultChart) && outcome.written;
     } else {
-        ok = SetDefaultChart(session, doc, chart) && ok;
+        outcome.written = defaultChart() && outcome.written;
     }
 
-    const std::optional<std::string> prefText = ReadFilePrefix(session.prefFilePath, kMaxPrefText);
+    const std::optional<std::string> prefText =
+        ReadFilePrefix(session.prefFilePath, kMaxPreferenceText);
     const std::optional<Preferences> prefs =
         prefText ? ParsePreferencesText(*prefText) : std::nullopt;
+    const auto defaultPrefs = [&session] { return SetDefaultPreferences(session); };
     if (prefs) {
         session.preferences = *prefs;
         session.ApplyPreferences();
+    } else if (prefText && !prefText->empty()) {
+        outcome.written = replaceDamaged(session.prefFilePath, defaultPrefs) && outcome.written;
     } else {
-        ok = SetDefaultPreferences(session) && ok;
+        outcome.written = defaultPrefs() && outcome.written;
     }
 
     ComputeSunFields(session, chart);
-    return ok;
+    return outcome;
 }
 
 }  // namespace tarvella

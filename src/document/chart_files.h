@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/chart_data.h"
 #include "document/session.h"
@@ -20,21 +21,45 @@ inline constexpr int kLastDataMagic = 4002;
 inline constexpr int kPreferencesMagic = 4003;
 // A document never holds more of a chart file than this; saving writes back only these bytes.
 inline constexpr std::size_t kMaxChartImage = 1000;
+// Far beyond any preference text; a stray large file is not read whole.
+inline constexpr std::size_t kMaxPreferenceText = 65536;
 
 // The 26 lines of the last-data text; the Sun fields are not stored.
 std::string LastDataText(const ChartData& chart);
 // The 9 lines of the preference text.
 std::string PreferencesText(const Preferences& prefs);
 
-// nullopt when the first number is not the magic. Fields after the first one missing or not a
-// number keep their defaults, and every field is brought into the range the program can show.
-// The Sun fields are zero.
-std::optional<ChartData> ParseLastDataText(std::string_view text);
-std::optional<Preferences> ParsePreferencesText(std::string_view text);
+// A text is a chart (or preference) text when its first number is the magic and every field
+// after it is there and reads as its type; text after the last field is ignored. Every field is
+// brought into the range the program can show. The Sun fields are zero. For any other text the
+// result is nullopt and `problem`, when given, says why in one line: "line 11: the event's year
+// is missing".
+std::optional<ChartData> ParseLastDataText(std::string_view text, std::string* problem = nullptr);
+std::optional<Preferences> ParsePreferencesText(std::string_view text,
+                                                std::string* problem = nullptr);
+
+// The first `limit` bytes of a regular file; nullopt for anything else (a pipe would block) or a
+// file that cannot be read.
+std::optional<std::string> ReadFilePrefix(const std::string& path, std::size_t limit);
+
+// A file opened as a chart document: only its first kMaxChartImage bytes are read.
+struct ChartFile {
+    enum class Status { Chart, Unreadable, NotAChart } status = Status::Unreadable;
+    std::string bytes;
+    ChartData chart;      // read from the bytes, when they are a chart
+    std::string problem;  // why they are not
+};
+ChartFile ReadChartFile(const std::string& path);
 
 // Replaces the file through a temporary file in the same directory, so the old content stays
-// whole unless the new one was written completely. False when the file was not replaced.
+// whole unless the new one was written completely. A symbolic link to a regular file has its
+// target replaced, so the file the user keeps is the one that changes. False when the file was
+// not replaced.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// Temporary files of WriteFileAtomically left in `dir` by a run that ended while writing, older
+// than a few seconds so that no write under way is touched. Returns how many were removed.
+int RemoveLeftoverTemporaries(const std::string& dir);
 
 // What the files need of the application's document.
 class ChartDocument {
@@ -73,9 +98,18 @@ bool SetDefaultPreferences(Session& session);
 // moments or zones, or of the ayanamsa.
 void ComputeSunFields(Session& session, ChartData& chart);
 
+struct StartOutcome {
+    bool written = true;  // false when a file that had to be written was not
+    // A damaged data file is moved aside before the defaults take its place: the copies kept.
+    std::vector<std::string> damagedCopies;
+};
+
+// The name a damaged data file is kept under, beside itself; an older copy is replaced.
+std::string DamagedCopyPath(const std::string& path);
+
 // A view's start: hands a document loaded from a file to the last-data file, reads the chart from
-// there and the preferences (defaults, written anew, for missing or foreign files), and computes
-// the Sun at birth and at the event.
-bool LoadChartAndPreferences(Session& session, ChartDocument& doc, ChartData& chart);
+// there and the preferences (defaults, written anew, for missing or damaged files; a damaged one
+// is first kept), and computes the Sun at birth and at the event.
+StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, ChartData& chart);
 
 }  // namespace tarvella

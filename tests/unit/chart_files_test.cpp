@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <vector>
 
 #include "test_support.h"
 
@@ -53,6 +54,24 @@ struct PlainDocument : ChartDocument {
     void UpdateOtherViews() override { ++updates; }
 };
 
+// Writes cut short part way by the file size limit, which binds root too.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit tiny = saved_;
+        tiny.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &tiny);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit saved_{};
+};
+
 struct Files : ::testing::Test {
     test::ScratchDir dir;
     Session session;
@@ -85,12 +104,42 @@ TEST(ChartTexts, ForeignShortAndGarbledTexts) {
         EXPECT_EQ(Reread(foreign), "foreign") << foreign;
     }
     EXPECT_EQ(RereadPrefs(kDefaultLastData), "foreign");
-    // Fields after the first missing or unreadable one keep the defaults.
-    EXPECT_EQ(Reread("4002 1980 2 3 "), Lines("4002 1980 2 3") + kDefaultLastData.substr(18));
-    EXPECT_EQ(Reread("4002 +1980 2 3 17 abc 0 5 30 -5.5 2001 1 1 1 1 1"),
-              Lines("4002 1980 2 3 17") + kDefaultLastData.substr(22));
-    EXPECT_EQ(RereadPrefs("4003 1 1 -87.0 -1 1 1 2.5x 9"),
-              Lines("4003 1 1 -87.000000 -1 1 1.000000 0.000000 0.000000"));
+    // Text after the last field is ignored.
+    EXPECT_EQ(Reread(kDefaultLastData + "notes\r\n"), kDefaultLastData);
+    EXPECT_EQ(RereadPrefs(kDefaultPrefs + "4002 x"), kDefaultPrefs);
+}
+
+// Why a text is no chart, in one line: the first field missing or unreadable, by line and name.
+TEST(ChartTexts, ProblemsNameTheLineAndTheField) {
+    const auto problem = [](std::string_view text) {
+        std::string why = "none";
+        EXPECT_FALSE(ParseLastDataText(text, &why).has_value()) << text;
+        return why;
+    };
+    const std::string tenLines = kDefaultLastData.substr(0, kDefaultLastData.find("1999"));
+    EXPECT_EQ(problem(tenLines), "line 11: the event's year is missing");
+    EXPECT_EQ(problem(""), "the file is empty");
+    EXPECT_EQ(problem(" \r\n\t"), "the file is empty");
+    EXPECT_EQ(problem("Dear diary,\r\ntoday"), "line 1: the first number is not 4002");
+    EXPECT_EQ(problem(kDefaultPrefs), "line 1: the first number is not 4002");
+    EXPECT_EQ(problem("4002 1980 2 3 17 abc"), "line 6: the birth's minute is not a number");
+    EXPECT_EQ(problem("4002 1980 2.5"), "line 3: the birth's month is not a whole number");
+    // Every line cut off in turn names the line that is missing, the level last.
+    std::string text = kDefaultLastData;
+    for (int line = 26; line >= 2; --line) {
+        text.erase(text.rfind("\r\n", text.size() - 3) + 2);
+        EXPECT_TRUE(problem(text).starts_with("line " + std::to_string(line) + ": ")) << line;
+    }
+    EXPECT_EQ(problem(kDefaultLastData.substr(0, kDefaultLastData.rfind("4"))),
+              "line 26: the level is missing");
+
+    std::string why;
+    EXPECT_FALSE(ParsePreferencesText("4003 1 1 -87.0 -1 1 1 2.5x 9", &why));
+    EXPECT_EQ(why, "line 8: the deviation's arc-minutes is not a number");
+    EXPECT_FALSE(ParsePreferencesText("4003 0 0", &why));
+    EXPECT_EQ(why, "line 4: the ayanamsa deviation is missing");
+    EXPECT_TRUE(ParsePreferencesText(kDefaultPrefs, &why));
+    EXPECT_EQ(why, "");
 }
 
 TEST(ChartTexts, ValuesOutOfRangeAreClamped) {
@@ -114,7 +163,7 @@ TEST(ChartTexts, ValuesOutOfRangeAreClamped) {
 TEST_F(Files, FreshStartSharedChartAndUnchangedData) {
     PlainDocument first, second, third;
     ChartData chart;
-    EXPECT_TRUE(LoadChartAndPreferences(session, first, chart));
+    EXPECT_TRUE(LoadChartAndPreferences(session, first, chart).written);
     EXPECT_TRUE(first.modified);
     EXPECT_EQ(first.image, kDefaultLastData);
     EXPECT_EQ(ReadFileBytes(session.lastDataPath), kDefaultLastData);
@@ -156,11 +205,15 @@ TEST_F(Files, DocumentFilesAndPreferenceFile) {
     EXPECT_EQ(chart.level, 2);
     EXPECT_EQ(session.ayanamsa.deviation, -87.0);
 
+    // An image that is no chart never reaches the last-data file: the view shows the shared
+    // chart, as a new document's would.
+    const std::string shared = ReadFileBytes(session.lastDataPath);
     LoadDocumentFile(foreign, "not a chart");
     LoadChartAndPreferences(session, foreign, chart);
-    EXPECT_EQ(LastDataText(chart), kDefaultLastData);
-    EXPECT_EQ(foreign.image, kDefaultLastData);
-    EXPECT_TRUE(foreign.modified);
+    EXPECT_EQ(chart.level, 2);
+    EXPECT_EQ(ReadFileBytes(session.lastDataPath), shared);
+    EXPECT_EQ(foreign.image, shared);
+    EXPECT_FALSE(foreign.modified);
 
     // Only the first 1000 bytes of a document count.
     LoadDocumentFile(large, empty.image + std::string(2000, ' '));
@@ -174,7 +227,9 @@ TEST_F(Files, DocumentFilesAndPreferenceFile) {
 
     // The last moment of the largest year, carried past midnight by its zone.
     PlainDocument extreme;
-    WriteFileBytes(session.lastDataPath, "4002 2147483647 12 31 23 59 1 12 0 12");
+    WriteFileBytes(session.lastDataPath,
+                   "4002 2147483647 12 31 23 59 1 12 0 12 " +
+                       kDefaultLastData.substr(kDefaultLastData.find("1999")));
     LoadChartAndPreferences(session, extreme, chart);
     EXPECT_TRUE(std::isnan(chart.birth.sunLongitude));  // no position outside the table
 }
@@ -187,15 +242,10 @@ TEST_F(Files, FailedWritesAreReportedAndLeaveOldFilesWhole) {
     chart.level = 5;
     PlainDocument doc, fresh, loaded;
 
-    // A write cut short part way by the file size limit, which binds root too.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 20;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    const bool written = SaveLastData(session, doc, chart);
-    setrlimit(RLIMIT_FSIZE, &saved);
+    const bool written = [&] {
+        const FileSizeLimit limit(20);
+        return SaveLastData(session, doc, chart);
+    }();
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadFileBytes(session.lastDataPath), old);
     EXPECT_EQ(doc.image, LastDataText(chart));  // the document still follows the view
@@ -217,10 +267,10 @@ TEST_F(Files, FailedWritesAreReportedAndLeaveOldFilesWhole) {
 
     // No directory at all: defaults, reported; a loaded document keeps its own chart.
     session.lastDataPath = session.prefFilePath = dir.File(kLastDataFileName) + "/x";
-    EXPECT_FALSE(LoadChartAndPreferences(session, fresh, chart));
+    EXPECT_FALSE(LoadChartAndPreferences(session, fresh, chart).written);
     EXPECT_EQ(LastDataText(chart), kDefaultLastData);
     LoadDocumentFile(loaded, old);
-    EXPECT_FALSE(LoadChartAndPreferences(session, loaded, chart));
+    EXPECT_FALSE(LoadChartAndPreferences(session, loaded, chart).written);
     EXPECT_EQ(chart.level, 3);
     EXPECT_EQ(loaded.image, old);
     EXPECT_FALSE(loaded.modified);
@@ -232,10 +282,119 @@ TEST_F(Files, PipesInPlaceOfTheDataFilesGiveDefaults) {
     ASSERT_EQ(mkfifo(session.prefFilePath.c_str(), 0600), 0);
     PlainDocument doc;
     ChartData chart;
-    EXPECT_TRUE(LoadChartAndPreferences(session, doc, chart));
+    EXPECT_TRUE(LoadChartAndPreferences(session, doc, chart).written);
     EXPECT_EQ(LastDataText(chart), kDefaultLastData);
     EXPECT_EQ(ReadFileBytes(session.lastDataPath), kDefaultLastData);
     EXPECT_EQ(ReadFileBytes(session.prefFilePath), kDefaultPrefs);
+}
+
+// A damaged data file is moved aside whole before the defaults take its place; a missing or empty
+// one has nothing to keep.
+TEST_F(Files, DamagedDataFilesAreKeptBesideThemselves) {
+    const std::string cut = kDefaultLastData.substr(0, 60);
+    WriteFileBytes(session.lastDataPath, cut + std::string(5000, 'x'));
+    WriteFileBytes(session.prefFilePath, "4003 1 1");
+    WriteFileBytes(DamagedCopyPath(session.prefFilePath), "an older copy");
+    PlainDocument doc;
+    ChartData chart;
+    const StartOutcome outcome = LoadChartAndPreferences(session, doc, chart);
+    EXPECT_TRUE(outcome.written);
+    EXPECT_EQ(outcome.damagedCopies,
+              (std::vector<std::string>{DamagedCopyPath(session.lastDataPath),
+                                        DamagedCopyPath(session.prefFilePath)}));
+    EXPECT_EQ(ReadFileBytes(DamagedCopyPath(session.lastDataPath)), cut + std::string(5000, 'x'));
+    EXPECT_EQ(ReadFileBytes(DamagedCopyPath(session.prefFilePath)), "4003 1 1");
+    EXPECT_EQ(ReadFileBytes(session.lastDataPath), kDefaultLastData);
+    EXPECT_EQ(ReadFileBytes(session.prefFilePath), kDefaultPrefs);
+
+    // Sound files, and then missing or empty ones, keep nothing.
+    PlainDocument later, fresh;
+    EXPECT_TRUE(LoadChartAndPreferences(session, later, chart).damagedCopies.empty());
+    std::filesystem::remove(session.lastDataPath);
+    WriteFileBytes(session.prefFilePath, "");
+    EXPECT_TRUE(LoadChartAndPreferences(session, fresh, chart).damagedCopies.empty());
+    EXPECT_EQ(ReadFileBytes(DamagedCopyPath(session.prefFilePath)), "4003 1 1");
+
+    // When the defaults cannot be written, the damaged file stays where it was, and no copy is
+    // claimed.
+    std::filesystem::remove(DamagedCopyPath(session.lastDataPath));
+    WriteFileBytes(session.lastDataPath, cut);
+    PlainDocument full;
+    const StartOutcome failed = [&] {
+        const FileSizeLimit limit(20);
+        return LoadChartAndPreferences(session, full, chart);
+    }();
+    EXPECT_FALSE(failed.written);
+    EXPECT_TRUE(failed.damagedCopies.empty());
+    EXPECT_EQ(ReadFileBytes(session.lastDataPath), cut);
+    EXPECT_FALSE(std::filesystem::exists(DamagedCopyPath(session.lastDataPath)));
+}
+
+TEST_F(Files, WritesKeepToNameLimitsLinksAndModes) {
+    // The longest name a directory takes still saves: the temporary name is not longer.
+    const std::string longest = dir.File(std::string(251, 'n') + ".vkt");
+    ASSERT_TRUE(WriteFileAtomically(longest, kDefaultLastData));
+    EXPECT_EQ(ReadFileBytes(longest), kDefaultLastData);
+    ASSERT_TRUE(WriteFileAtomically(longest, kDefaultPrefs));
+    EXPECT_EQ(ReadFileBytes(longest), kDefaultPrefs);
+
+    // A link to the user's file: the file changes, the link stays.
+    const std::string real = dir.File("real.vkt"), link = dir.File("link.vkt");
+    WriteFileBytes(real, "old");
+    std::filesystem::permissions(real, std::filesystem::perms(0640));
+    std::filesystem::create_symlink(real, link);
+    ASSERT_TRUE(WriteFileAtomically(link, kDefaultLastData));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFileBytes(real), kDefaultLastData);
+    EXPECT_EQ(std::filesystem::status(real).permissions(), std::filesystem::perms(0640));
+
+    // A link to a device is replaced by a file of the user's own mode, not the device's.
+    const std::string device = dir.File("device.vkt");
+    std::filesystem::create_symlink("/dev/null", device);
+    const mode_t mask = umask(022);
+    ASSERT_TRUE(WriteFileAtomically(device, kDefaultLastData));
+    umask(mask);
+    EXPECT_FALSE(std::filesystem::is_symlink(device));
+    EXPECT_EQ(std::filesystem::status(device).permissions(), std::filesystem::perms(0644));
+    EXPECT_EQ(std::filesystem::status("/dev/null").type(), std::filesystem::file_type::character);
+}
+
+TEST_F(Files, LeftoverTemporariesAreRemovedOthersKept) {
+    namespace fs = std::filesystem;
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+    const std::vector<std::string> leftovers = {".tarvella-Ab12Cd.tmp", "lastdata.vkt.x9Y8z7",
+                                                "pref.vkp.QWERTY"};
+    const std::vector<std::string> kept = {"lastdata.vkt",         "lastdata.vkt.damaged",
+                                           ".tarvella-Ab12C.tmp",  "notes.vkt.abcdef",
+                                           ".tarvella-fresh1.tmp", "lastdata.vkt.ab-cde"};
+    for (const std::string& name : leftovers) WriteFileBytes(dir.File(name), "x");
+    for (const std::string& name : kept) WriteFileBytes(dir.File(name), "x");
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        if (entry.path().filename() != ".tarvella-fresh1.tmp") fs::last_write_time(entry, old);
+    }
+    EXPECT_EQ(RemoveLeftoverTemporaries(dir.path()), 3);
+    for (const std::string& name : leftovers) EXPECT_FALSE(fs::exists(dir.File(name))) << name;
+    for (const std::string& name : kept) EXPECT_TRUE(fs::exists(dir.File(name))) << name;
+}
+
+TEST_F(Files, ChartFilesAreReadOnlyAsFarAsTheyAreUsed) {
+    const std::string sparse = dir.File("sparse.vkt");
+    {
+        std::ofstream out(sparse, std::ios::binary);
+        out << kDefaultLastData;
+    }
+    std::filesystem::resize_file(sparse, 8ull << 30);  // 8 GiB, taking no disk
+    ChartFile read = ReadChartFile(sparse);
+    EXPECT_EQ(read.status, ChartFile::Status::Chart);
+    EXPECT_EQ(read.bytes.size(), kMaxChartImage);
+    EXPECT_EQ(LastDataText(read.chart), kDefaultLastData);
+
+    WriteFileBytes(dir.File("notes.vkt"), "Dear diary,\r\n");
+    read = ReadChartFile(dir.File("notes.vkt"));
+    EXPECT_EQ(read.status, ChartFile::Status::NotAChart);
+    EXPECT_EQ(read.problem, "line 1: the first number is not 4002");
+    EXPECT_EQ(ReadChartFile(dir.path()).status, ChartFile::Status::Unreadable);
+    EXPECT_EQ(ReadChartFile(dir.File("missing.vkt")).status, ChartFile::Status::Unreadable);
 }
 
 }  // namespace
