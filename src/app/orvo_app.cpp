@@ -73,6 +73,15 @@ class CDocTemplate : public wxDocTemplate {
     void SetParentFrame(wxMDIParentFrame* frame) { frame_ = frame; }
     std::function<void(double)> onPainted;
 
+    // A file that is not a chart gets no window at all, not one that opens and closes again.
+    wxDocument* CreateDocument(const wxString& path, long flags) override {
+        if (!path.empty() && !(flags & wxDOC_NEW) &&
+            !IsChartOrSayWhy(path, tarvella::ReadChartFile(std::string(path.fn_str())))) {
+            return nullptr;
+        }
+        return wxDocTemplate::CreateDocument(path, flags);
+    }
+
   protected:
     wxDocument* DoCreateDocument() override { return new COrvoDoc; }
     wxView* DoCreateView() override {
@@ -185,6 +194,9 @@ bool COrvoApp::OnInit() {
     const std::string dataDir =
         tarvella::UserDataDirectory(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
     if (!tarvella::MakeDataDirectory(dataDir)) return Fatal(tarvella::kNoDataDirMessage);
+    // A run that ended while writing leaves its temporary file; a print run leaves them to the
+    // copy that runs.
+    if (!Printing()) tarvella::RemoveLeftoverTemporaries(dataDir);
     session_.lastDataPath = dataDir + "/" + tarvella::kLastDataFileName;
     session_.prefFilePath = dataDir + "/" + tarvella::kPrefFileName;
     const std::string exe(wxStandardPaths::Get().GetExecutablePath().fn_str());

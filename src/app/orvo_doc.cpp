@@ -4,9 +4,6 @@
 #include <wx/log.h>
 #include <wx/msgdlg.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "app/orvo_view.h"
 
 bool COrvoDoc::OnNewDocument() {
@@ -38,24 +35,25 @@ void COrvoDoc::StartViews() {
 }
 
 bool COrvoDoc::DoOpenDocument(const wxString& file) {
-    // Only plain files: a pipe could block the program, and a directory reads as nothing.
-    std::error_code ec;
-    std::ifstream in;
-    if (std::filesystem::is_regular_file(file.fn_str().data(), ec)) {
-        in.open(file.fn_str(), std::ios::binary);
-    }
-    if (!in.is_open()) {
-        wxLogError("Could not open the file \"%s\".", file);
-        return false;
-    }
-    char bytes[tarvella::kMaxChartImage];
-    in.read(bytes, sizeof bytes);
-    if (in.bad()) {
-        wxLogError("Could not read the file \"%s\".", file);
-        return false;
-    }
-    tarvella::LoadDocumentFile(*this, std::string_view(bytes, static_cast<size_t>(in.gcount())));
+    const tarvella::ChartFile read = tarvella::ReadChartFile(std::string(file.fn_str()));
+    if (!IsChartOrSayWhy(file, read)) return false;
+    tarvella::LoadDocumentFile(*this, read.bytes);
     return true;
+}
+
+bool IsChartOrSayWhy(const wxString& file, const tarvella::ChartFile& read) {
+    switch (read.status) {
+        case tarvella::ChartFile::Status::Chart:
+            return true;
+        case tarvella::ChartFile::Status::Unreadable:
+            wxLogError("Could not open the file \"%s\".", file);
+            return false;
+        case tarvella::ChartFile::Status::NotAChart:
+            wxLogError("The file \"%s\" is not a chart (%s); it was not opened.", file,
+                       read.problem);
+            return false;
+    }
+    return false;
 }
 
 bool COrvoDoc::DoSaveDocument(const wxString& file) {

@@ -8,6 +8,9 @@
 
 #include "document/chart_files.h"
 
+// True for a chart; otherwise says why the file is not opened.
+bool IsChartOrSayWhy(const wxString& file, const tarvella::ChartFile& read);
+
 class COrvoDoc : public wxDocument, public tarvella::ChartDocument {
   public:
     // tarvella::ChartDocument

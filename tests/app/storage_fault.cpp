@@ -6,6 +6,8 @@
 //   STORAGE_FAULT=slow:MS         every write into the tree waits MS milliseconds first
 //   STORAGE_FAULT=readonly        opening for writing, making, renaming or removing fails with
 //                                 EROFS
+//   STORAGE_FAULT=unreadable      opening for reading fails with EACCES, as a file without read
+//                                 permission does for anyone but root
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -39,6 +41,21 @@ bool ReadOnlyPath(const char* path) {
     return Mode("readonly") && InTree(path);
 }
 
+bool UnreadablePath(const char* path) {
+    return Mode("unreadable") && InTree(path);
+}
+
+bool WantsWrite(int flags) {
+    return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0;
+}
+
+// Opening refused as the mode says, or 0.
+int OpenFault(const char* path, int flags) {
+    if (WantsWrite(flags) && ReadOnlyPath(path)) return EROFS;
+    if (!WantsWrite(flags) && UnreadablePath(path)) return EACCES;
+    return 0;
+}
+
 bool FdInTree(int fd) {
     struct stat st {};
     if (Tree() == nullptr || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
@@ -57,13 +74,19 @@ F Next(const char* name) {
 
 std::atomic<long> written{0};
 
+using FopenFn = FILE* (*)(const char*, const char*);
+
+FILE* OpenStream(FopenFn next, const char* path, const char* mode) {
+    if (mode[0] == 'r' && std::strchr(mode, '+') == nullptr && UnreadablePath(path)) {
+        errno = EACCES;
+        return nullptr;
+    }
+    return next(path, mode);
+}
+
 int Refuse(int error) {
     errno = error;
     return -1;
-}
-
-bool WantsWrite(int flags) {
-    return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0;
 }
 
 mode_t ModeArg(int flags, va_list args) {
@@ -94,7 +117,7 @@ int open(const char* path, int flags, ...) {
     va_start(args, flags);
     const mode_t mode = ModeArg(flags, args);
     va_end(args);
-    if (WantsWrite(flags) && ReadOnlyPath(path)) return Refuse(EROFS);
+    if (const int error = OpenFault(path, flags)) return Refuse(error);
     return next(path, flags, mode);
 }
 
@@ -104,7 +127,7 @@ int open64(const char* path, int flags, ...) {
     va_start(args, flags);
     const mode_t mode = ModeArg(flags, args);
     va_end(args);
-    if (WantsWrite(flags) && ReadOnlyPath(path)) return Refuse(EROFS);
+    if (const int error = OpenFault(path, flags)) return Refuse(error);
     return next(path, flags, mode);
 }
 
@@ -114,13 +137,29 @@ int openat(int dirfd, const char* path, int flags, ...) {
     va_start(args, flags);
     const mode_t mode = ModeArg(flags, args);
     va_end(args);
-    if (WantsWrite(flags) && ReadOnlyPath(path)) return Refuse(EROFS);
+    if (const int error = OpenFault(path, flags)) return Refuse(error);
     return next(dirfd, path, flags, mode);
 }
 
 int mkostemp(char* pattern, int flags) {
     static const auto next = Next<int (*)(char*, int)>("mkostemp");
     return ReadOnlyPath(pattern) ? Refuse(EROFS) : next(pattern, flags);
+}
+
+int mkostemps(char* pattern, int suffixLength, int flags) {
+    static const auto next = Next<int (*)(char*, int, int)>("mkostemps");
+    return ReadOnlyPath(pattern) ? Refuse(EROFS) : next(pattern, suffixLength, flags);
+}
+
+// The streams of the C++ library open their files through these.
+FILE* fopen(const char* path, const char* mode) {
+    static const auto next = Next<FopenFn>("fopen");
+    return OpenStream(next, path, mode);
+}
+
+FILE* fopen64(const char* path, const char* mode) {
+    static const auto next = Next<FopenFn>("fopen64");
+    return OpenStream(next, path, mode);
 }
 
 int mkstemp(char* pattern) {
