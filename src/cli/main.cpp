@@ -2,8 +2,6 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -89,31 +87,25 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
     return {};
 }
 
-std::optional<std::string> FileBytes(const std::string& path) {
-    // A directory would make the stream throw; a pipe would make the run hang.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    if (!in.is_open() || in.bad()) return std::nullopt;
-    return bytes;
+// As the program opens a document: only its first kMaxChartImage bytes, which must be a chart.
+// An empty result means the chart was read.
+std::string ReadChart(const std::string& path, ChartData& chart) {
+    const ChartFile file = ReadChartFile(path);
+    if (file.status == ChartFile::Status::Unreadable) return "cannot read a chart from " + path;
+    if (file.status == ChartFile::Status::NotAChart)
+        return path + " is not a chart: " + file.problem;
+    chart = file.chart;
+    return {};
 }
 
-// As the program opens a document: its first kMaxChartImage bytes, read as a last-data text.
-bool ReadChartFile(const std::string& path, ChartData& chart) {
-    const std::optional<std::string> bytes = FileBytes(path);
-    if (!bytes) return false;
-    const std::optional<ChartData> read =
-        ParseLastDataText(std::string_view(*bytes).substr(0, kMaxChartImage));
-    if (read) chart = *read;
-    return read.has_value();
-}
-
-bool ReadPreferenceFile(const std::string& path, Preferences& preferences) {
-    const std::optional<std::string> bytes = FileBytes(path);
-    const std::optional<Preferences> read = bytes ? ParsePreferencesText(*bytes) : std::nullopt;
-    if (read) preferences = *read;
-    return read.has_value();
+std::string ReadPreferences(const std::string& path, Preferences& preferences) {
+    const std::optional<std::string> bytes = ReadFilePrefix(path, kMaxPreferenceText);
+    if (!bytes) return "cannot read preferences from " + path;
+    std::string problem;
+    const std::optional<Preferences> read = ParsePreferencesText(*bytes, &problem);
+    if (!read) return path + " is not a preference file: " + problem;
+    preferences = *read;
+    return {};
 }
 
 int RunSun(SunContext& sun) {
@@ -129,12 +121,16 @@ int RunSun(SunContext& sun) {
 
 int RunReport(SunContext& sun, const ReportOptions& o) {
     ChartData chart = DefaultChart();
-    if (!o.chartPath.empty() && !ReadChartFile(o.chartPath, chart)) {
-        return Fail(1, "cannot read a chart from " + o.chartPath);
+    if (!o.chartPath.empty()) {
+        if (const std::string error = ReadChart(o.chartPath, chart); !error.empty()) {
+            return Fail(1, error);
+        }
     }
     Preferences preferences = PresetPreferences(o.ayanamsaGiven ? o.ayanamsa : 0);
-    if (!o.prefPath.empty() && !ReadPreferenceFile(o.prefPath, preferences)) {
-        return Fail(1, "cannot read preferences from " + o.prefPath);
+    if (!o.prefPath.empty()) {
+        if (const std::string error = ReadPreferences(o.prefPath, preferences); !error.empty()) {
+            return Fail(1, error);
+        }
     }
     sun.ayanamsa.deviation = preferences.ayanamsaDeviation;
     if (o.level != 0) chart.level = o.level;
@@ -158,6 +154,15 @@ int RunReport(SunContext& sun, const ReportOptions& o) {
 
 int main(int argc, char** argv) {
     const std::string_view command = argc > 1 ? argv[1] : "";
+    // Asked for, the usage is an answer, not an error.
+    if ((command == "--help" || command == "-h") && argc == 2) {
+        std::printf("%s\n", kUsage);
+        return 0;
+    }
+    if (command == "--version" && argc == 2) {
+        std::printf("tarvella-cli %s\n", TARVELLA_VERSION);
+        return 0;
+    }
     ReportOptions options;
     if (command == "report") {
         if (const std::string error = ParseReportArgs(argc, argv, options); !error.empty()) {

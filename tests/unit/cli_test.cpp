@@ -192,5 +192,47 @@ TEST(Cli, EveryFieldOutOfRangeStillGivesAReport) {
     EXPECT_NE(RunCli("report " + dir.File("chart1.vkt")).out.find("ERROR!"), std::string::npos);
 }
 
+TEST(Cli, HelpAndVersionAreAnswersWrongArgumentsAreNot) {
+    for (const char* asked : {"--help", "-h"}) {
+        const CliRun run = RunCli(asked);
+        EXPECT_EQ(run.status, 0) << asked;
+        EXPECT_TRUE(run.out.starts_with("usage: tarvella-cli ")) << asked;
+        EXPECT_EQ(run.err, "") << asked;
+    }
+    const CliRun version = RunCli("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("tarvella-cli ") + TARVELLA_TEST_VERSION + "\n");
+    for (const char* wrong : {"", "--helpme", "--help report", "--version 2"}) {
+        const CliRun run = RunCli(wrong);
+        EXPECT_EQ(run.status, 2) << wrong;
+        EXPECT_EQ(run.out, "") << wrong;
+        EXPECT_TRUE(run.err.starts_with("tarvella-cli: usage: ")) << wrong;
+    }
+}
+
+// A file that is not a chart is refused with the reason; a huge one is read only as far as used.
+TEST(Cli, NotAChartSaysWhyAndHugeFilesAreNotReadWhole) {
+    test::ScratchDir dir;
+    const std::string chart = LastDataText(DefaultChart());
+    test::WriteFileBytes(dir.File("cut.vkt"), chart.substr(0, chart.find("1999")));
+    CliRun run = RunCli("report " + dir.File("cut.vkt"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "tarvella-cli: " + dir.File("cut.vkt") +
+                           " is not a chart: line 11: the event's year is missing\n");
+    test::WriteFileBytes(dir.File("short.vkp"), "4003\r\n0\r\n");
+    run = RunCli("report --pref " + dir.File("short.vkp"));
+    EXPECT_EQ(run.err, "tarvella-cli: " + dir.File("short.vkp") +
+                           " is not a preference file: line 3: the choice of colour printing is "
+                           "missing\n");
+
+    const std::string huge = dir.File("huge.vkt");
+    test::WriteFileBytes(huge, chart);
+    std::filesystem::resize_file(huge, 8ull << 30);  // sparse: 8 GiB that take no disk
+    run = RunCli("report " + huge);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, RunCli("report").out);
+}
+
 }  // namespace
 }  // namespace tarvella
