@@ -23,6 +23,10 @@ namespace {
 using namespace tarvella::app;
 
 constexpr int kRecentFilesId = wxID_HIGHEST + 1;
+// The status bar: prompts, the ayanamsa in force, then CAP, NUM and SCRL.
+constexpr int kPanes = 5;
+constexpr int kAyanamsaPane = 1;
+constexpr int kFirstKeyPane = 2;
 const char* const kIdleText = "For Help, press F1";
 
 wxMenuItem* Item(wxMenu* menu, int id, const char* text, const char* prompt) {
@@ -34,7 +38,7 @@ wxMenu* FileMenu(bool documentOpen, bool mail) {
     Item(m, wxID_NEW, "&New\tCtrl+N", "Create a new document");
     Item(m, wxID_OPEN, "&Open...\tCtrl+O", "Open an existing document");
     if (documentOpen) {
-        Item(m, ID_FILE_CLOSE, "&Close", "Close the active document");
+        Item(m, ID_FILE_CLOSE, "&Close\tCtrl+W", "Close the active document");
         Item(m, wxID_SAVE, "&Save\tCtrl+S", "Save the active document");
         Item(m, wxID_SAVEAS, "Save &As...", "Save the active document with a new name");
         m->AppendSeparator();
@@ -55,7 +59,7 @@ wxMenu* FileMenu(bool documentOpen, bool mail) {
     m->AppendSeparator();
     m->Append(kRecentFilesId, "Recent &Files", new wxMenu, "Open a recently used document");
     m->AppendSeparator();
-    Item(m, ID_APP_EXIT, "E&xit", "Quit the application; prompts to save documents");
+    Item(m, ID_APP_EXIT, "E&xit\tCtrl+Q", "Quit the application; prompts to save documents");
     return m;
 }
 
@@ -111,9 +115,8 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
     manager->FileHistoryAddFilesToMenu(RecentFilesMenu(bar->GetMenu(0)));
     SetMenuBar(bar);
     MakeToolBar();
-    CreateStatusBar(4);
-    const int widths[] = {-1, 40, 40, 40};
-    GetStatusBar()->SetStatusWidths(4, widths);
+    CreateStatusBar(kPanes);
+    ShowAyanamsa("");
     SetStatusText(kIdleText);
     SetIcons(ApplicationIcon());
     DragAcceptFiles(true);
@@ -212,6 +215,17 @@ void CMainFrame::OnDropFiles(wxDropFilesEvent& event) {
     }
 }
 
+void CMainFrame::ShowAyanamsa(const std::string& label) {
+    wxStatusBar* status = GetStatusBar();
+    if (!status) return;
+    const wxString text = wxString::FromUTF8(label);
+    // The pane fits its name, so the prompts keep the rest of the bar.
+    const int pane = text.empty() ? 0 : status->GetTextExtent(text).x + FromDIP(16);
+    const int widths[kPanes] = {-1, pane, 40, 40, 40};
+    status->SetStatusWidths(kPanes, widths);
+    status->SetStatusText(text, kAyanamsaPane);
+}
+
 void CMainFrame::OnIdle(wxIdleEvent& event) {
     ShowKeyStates();
     event.Skip();
@@ -234,5 +248,7 @@ void CMainFrame::ShowKeyStates() {
     }
     if (states == keyStates_) return;
     keyStates_ = states;
-    for (int i = 0; i < 3; ++i) status->SetStatusText(states >> i & 1 ? names[i] : "", i + 1);
+    for (int i = 0; i < 3; ++i) {
+        status->SetStatusText(states >> i & 1 ? names[i] : "", kFirstKeyPane + i);
+    }
 }

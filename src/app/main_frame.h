@@ -4,6 +4,7 @@
 #include <wx/docmdi.h>
 
 #include <memory>
+#include <string>
 
 #include "app/export.h"
 
@@ -21,6 +22,9 @@ class CMainFrame : public wxDocMDIParentFrame {
 
     // Null when no mail program was found at start-up: the mail commands then do not exist.
     tarvella::app::Mailer* GetMailer() const { return mailer_.get(); }
+
+    // Names the ayanamsa that the boundaries are computed with.
+    void ShowAyanamsa(const std::string& label);
 
   private:
     void MakeToolBar();

@@ -11,6 +11,7 @@
 #include <wx/log.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
+#include <wx/persist/toplevel.h>
 #include <wx/stdpaths.h>
 
 #include <algorithm>
@@ -232,6 +233,16 @@ bool COrvoApp::OnInit() {
     const tarvella::WindowRect place = tarvella::MainWindowGeometry(
         screen.GetLeft(), screen.GetTop(), screen.GetRight() + 1, screen.GetBottom() + 1);
     frame_ = new CMainFrame(docManager_, wxRect(place.x, place.y, place.width, place.height));
+    // Back where the user left it, on the screen as it is now; a print run leaves it alone.
+    if (!Printing()) {
+        frame_->SetName("MainWindow");
+        wxPersistenceManager::Get().RegisterAndRestore(frame_);
+        const wxRect area = wxDisplay(frame_).GetClientArea();
+        const wxRect r = frame_->GetRect();
+        const tarvella::WindowRect kept = tarvella::ClampToScreen(
+            {r.x, r.y, r.width, r.height}, {area.x, area.y, area.width, area.height});
+        if (!frame_->IsMaximized()) frame_->SetSize(kept.x, kept.y, kept.width, kept.height);
+    }
     docTemplate->SetParentFrame(frame_);
     SetTopWindow(frame_);
     if (Printing()) {

@@ -22,6 +22,7 @@
 #include "app/orvo_printout.h"
 #include "app/print_settings_dialog.h"
 #include "document/chart_files.h"
+#include "document/field_exchange.h"
 #include "engine/event_location.h"
 #include "view/mail_attachment.h"
 #include "view/print_pages.h"
@@ -238,8 +239,15 @@ void COrvoView::Start() {
         wxLogStatus("\"%s\" was damaged and is kept as \"%s\"; the defaults took its place.",
                     damaged, copy);
     }
+    ShowAyanamsa();
     OnChangeFilename();
     canvas_->Refresh();
+}
+
+void COrvoView::ShowAyanamsa() const {
+    if (auto* main = dynamic_cast<CMainFrame*>(parentFrame_)) {
+        main->ShowAyanamsa(AyanamsaLabel(session_.preferences));
+    }
 }
 
 void COrvoView::OnDraw(wxDC* dc) {
@@ -466,6 +474,7 @@ void COrvoView::OnAyanamsa(wxCommandEvent&) {
         wxLogError("Could not save the file \"%s\"; the file on disk is unchanged.",
                    session_.prefFilePath);
     }
+    ShowAyanamsa();
     RedrawReport();
 }
 

@@ -65,6 +65,7 @@ class COrvoView : public wxView {
     void OnEnterData(wxCommandEvent& event);
     void OnAyanamsa(wxCommandEvent& event);
     void AyanamsaChanged(COrvoView* sender);
+    void ShowAyanamsa() const;
 
     // Copy as plain text and the two mail commands.
     void BindExportCommands();

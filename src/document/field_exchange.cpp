@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 
@@ -241,6 +242,21 @@ void ApplyAyanamsaChoice(AyanamsaForm& form, int choice) {
     form.arcMinutes = FormatRealField(c.arcMinutes);
     form.arcSeconds = FormatRealField(c.arcSeconds);
     form.signIndex = c.signIndex;
+}
+
+std::string AyanamsaLabel(const Preferences& p) {
+    const int choice = ClampIndex(p.ayanamsaChoice, kCustomChoice);
+    std::string label = kAyanamsaChoices[static_cast<std::size_t>(choice)].caption;
+    if (choice != kCustomChoice) return label;
+    // The deviation in force, whatever signs were typed into its parts.
+    const double deviation = p.ayanamsaDeviation;
+    if (!(std::fabs(deviation) <= kMaxAyanamsaDeviation)) return label + ": tropical";
+    const long long tenths = std::llround(std::fabs(deviation) * 600.0);  // of an arc-second
+    char text[64];
+    std::snprintf(text, sizeof text, ": Lahiri %c %lld\xC2\xB0 %lld' %.1f\"",
+                  deviation < 0 ? '-' : '+', tenths / 36000, tenths / 600 % 60,
+                  static_cast<double>(tenths % 600) / 10.0);
+    return label + text;
 }
 
 std::optional<FieldFailure> PreferencesFromAyanamsaForm(const AyanamsaForm& form,

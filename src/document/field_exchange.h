@@ -113,6 +113,10 @@ AyanamsaForm AyanamsaFormFromPreferences(const Preferences& preferences);
 // A click on a choice: a named one shows its fixed deviation; custom keeps the fields as they are.
 void ApplyAyanamsaChoice(AyanamsaForm& form, int choice);
 
+// The ayanamsa in force, as the status bar names it: the choice's caption, and for the custom
+// choice its deviation from Lahiri as confirmed ("Custom ayanamsa: Lahiri - 1\u00B0 27' 0\"").
+std::string AyanamsaLabel(const Preferences& preferences);
+
 // Reads and checks the deviation fields; on success stores the choice and the deviation.
 std::optional<FieldFailure> PreferencesFromAyanamsaForm(const AyanamsaForm& form,
                                                         Preferences& preferences);

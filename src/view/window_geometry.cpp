@@ -1,5 +1,7 @@
 #include "view/window_geometry.h"
 
+#include <algorithm>
+
 namespace tarvella {
 namespace {
 
@@ -26,6 +28,14 @@ WindowRect MainWindowGeometry(int left, int top, int right, int bottom) {
     Place(left, right, 600, r.x, r.width);
     Place(top, bottom, targetHeight, r.y, r.height);
     return r;
+}
+
+WindowRect ClampToScreen(WindowRect w, const WindowRect& screen) {
+    w.width = std::clamp(w.width, 1, std::max(1, screen.width));
+    w.height = std::clamp(w.height, 1, std::max(1, screen.height));
+    w.x = std::clamp(w.x, screen.x, screen.x + screen.width - w.width);
+    w.y = std::clamp(w.y, screen.y, screen.y + screen.height - w.height);
+    return w;
 }
 
 }  // namespace tarvella

@@ -210,5 +210,33 @@ TEST(AyanamsaForm, CustomDeviationsTypedByHand) {
     EXPECT_EQ(PreferencesFromAyanamsaForm(form, p)->message, "Please enter a number.");
 }
 
+// The status bar names the ayanamsa as confirmed, a custom one with its deviation.
+TEST(AyanamsaForm, LabelOfTheAyanamsaInForce) {
+    Preferences p;
+    EXPECT_EQ(AyanamsaLabel(p), "Chitrapaksha ayanamsa (Lahiri)");
+    AyanamsaForm form;
+    ApplyAyanamsaChoice(form, 1);
+    ASSERT_FALSE(PreferencesFromAyanamsaForm(form, p));
+    EXPECT_EQ(AyanamsaLabel(p), "Raman ayanamsa");
+    form.choice = kCustomChoice;
+    form.degrees = "-5";
+    form.arcMinutes = "30";
+    form.arcSeconds = "2.5";
+    ASSERT_FALSE(PreferencesFromAyanamsaForm(form, p));
+    form.signIndex = 1;  // subtract: -(-5 degrees + 30' 2.5")
+    ASSERT_FALSE(PreferencesFromAyanamsaForm(form, p));
+    EXPECT_EQ(AyanamsaLabel(p), "Custom ayanamsa: Lahiri + 4\u00B0 29' 57.5\"");
+    form.signIndex = 0;
+    form.degrees = "0";
+    ASSERT_FALSE(PreferencesFromAyanamsaForm(form, p));
+    EXPECT_EQ(AyanamsaLabel(p), "Custom ayanamsa: Lahiri + 0\u00B0 30' 2.5\"");
+    form.degrees = "360";
+    form.arcSeconds = "0";
+    ASSERT_FALSE(PreferencesFromAyanamsaForm(form, p));
+    EXPECT_EQ(AyanamsaLabel(p), "Custom ayanamsa: tropical");
+    p.ayanamsaChoice = 99;  // as a damaged preference file could hold before it is clamped
+    EXPECT_FALSE(AyanamsaLabel(p).empty());
+}
+
 }  // namespace
 }  // namespace tarvella

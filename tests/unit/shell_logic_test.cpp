@@ -30,6 +30,17 @@ TEST(MainWindowGeometry, NarrowAndOffsetScreens) {
     ExpectRect(MainWindowGeometry(100, 50, 1124, 818), 206, 92, 600, 600);
 }
 
+TEST(MainWindowGeometry, ComesBackOnTheScreen) {
+    const WindowRect screen{0, 0, 1280, 1024};
+    ExpectRect(ClampToScreen({300, 200, 700, 500}, screen), 300, 200, 700, 500);
+    // Left on a second screen that is gone, or dragged half off this one.
+    ExpectRect(ClampToScreen({2000, 1500, 700, 500}, screen), 580, 524, 700, 500);
+    ExpectRect(ClampToScreen({-300, -40, 700, 500}, screen), 0, 0, 700, 500);
+    // Larger than the screen has become.
+    ExpectRect(ClampToScreen({100, 100, 1920, 1200}, screen), 0, 0, 1280, 1024);
+    ExpectRect(ClampToScreen({50, 50, 0, -5}, {100, 50, 800, 600}), 100, 50, 1, 1);
+}
+
 TEST(DataDirectory, FromTheEnvironment) {
     EXPECT_EQ(UserDataDirectory("/x/data", "/home/u"), "/x/data/tarvella");
     EXPECT_EQ(UserDataDirectory(nullptr, "/home/u"), "/home/u/.local/share/tarvella");
