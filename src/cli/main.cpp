@@ -5,12 +5,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <vector>
 
 #include "core/sun_ephemeris.h"
 #include "document/chart_data.h"
 #include "document/chart_files.h"
 #include "document/field_exchange.h"
 #include "view/report_layout.h"
+#include "zone/zone.h"
 
 namespace {
 
@@ -21,7 +24,8 @@ const char* const kSigns[12] = {"Aries",       "Taurus",    "Gemini",   "Cancer"
                                 "Sagittarius", "Capricorn", "Aquarius", "Pisces"};
 
 constexpr const char* kUsage =
-    "usage: tarvella-cli sun | report [CHART.vkt] [--level N] [--ayanamsa N | --pref FILE]";
+    "usage: tarvella-cli sun | report [CHART.vkt] [--level N] [--ayanamsa N | --pref FILE] "
+    "[--birth-zone NAME] [--event-zone NAME] | zones [TEXT]";
 
 int Fail(int code, const std::string& message) {
     std::fprintf(stderr, "tarvella-cli: %s\n", message.c_str());
@@ -54,6 +58,8 @@ struct ReportOptions {
     int ayanamsa = 0;
     bool ayanamsaGiven = false;
     std::string prefPath;
+    std::string birthZone;  // empty: the chart's own offset
+    std::string eventZone;
 };
 
 // An empty result means the arguments were understood.
@@ -61,11 +67,16 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
     for (int i = 2; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--level" || arg == "--ayanamsa" || arg == "--pref") {
+        if (arg == "--level" || arg == "--ayanamsa" || arg == "--pref" || arg == "--birth-zone" ||
+            arg == "--event-zone") {
             if (!hasValue) return std::string(arg) + " needs a value";
             const std::string_view value = argv[++i];
             if (arg == "--pref") {
                 o.prefPath = value;
+            } else if (arg == "--birth-zone") {
+                o.birthZone = value;
+            } else if (arg == "--event-zone") {
+                o.eventZone = value;
             } else if (arg == "--level") {
                 if (!ParseInt(value, o.level) || o.level < 1 || o.level > kEventLevel) {
                     return "--level must be 1..6";
@@ -108,6 +119,26 @@ std::string ReadPreferences(const std::string& path, Preferences& preferences) {
     return {};
 }
 
+// The zone named, in force at the moment's local date and time, as "Enter Data" fills it when
+// the zone is picked there. An empty result means it was found.
+std::string ZoneByName(const std::string& name, const ChartMoment& moment, ZoneSpec& zone) {
+    const zone::LocalTime local{moment.year, moment.month, moment.day, moment.hour, moment.minute};
+    const zone::Lookup found = zone::LookupOffset(zone::ZoneDatabase{}, name, local);
+    if (found.kind != zone::Lookup::Kind::Unique) return zone::DescribeProblem(name, local, found);
+    zone = ZoneThroughFields(found.zone);
+    return {};
+}
+
+int RunZones(int argc, char** argv) {
+    const std::vector<zone::ZoneEntry> all = zone::ListZones(zone::ZoneDatabase{});
+    if (all.empty()) return Fail(1, "cannot read the list of time zones");
+    const std::vector<zone::ZoneEntry> zones = argc > 2 ? zone::FindZones(all, argv[2]) : all;
+    for (const zone::ZoneEntry& z : zones) {
+        std::printf("%s\t%s\t%s\n", z.name.c_str(), z.countryCodes.c_str(), z.place.c_str());
+    }
+    return std::fflush(stdout) == 0 ? 0 : Fail(1, "cannot write the list");
+}
+
 int RunSun(SunContext& sun) {
     ChartData chart = DefaultChart();
     if (!ComputeSunPosition(sun, chart.birth, chart.birthZone) ||
@@ -134,6 +165,13 @@ int RunReport(SunContext& sun, const ReportOptions& o) {
     }
     sun.ayanamsa.deviation = preferences.ayanamsaDeviation;
     if (o.level != 0) chart.level = o.level;
+    for (auto [name, moment, zone] : {std::tuple{&o.birthZone, &chart.birth, &chart.birthZone},
+                                      std::tuple{&o.eventZone, &chart.event, &chart.eventZone}}) {
+        if (name->empty()) continue;
+        if (const std::string error = ZoneByName(*name, *moment, *zone); !error.empty()) {
+            return Fail(1, error);
+        }
+    }
 
     if (!ComputeSunPosition(sun, chart.birth, chart.birthZone)) {
         return Fail(1, "the birth moment lies outside the Sun table");
@@ -163,6 +201,7 @@ int main(int argc, char** argv) {
         std::printf("tarvella-cli %s\n", TARVELLA_VERSION);
         return 0;
     }
+    if (command == "zones" && argc <= 3) return RunZones(argc, argv);
     ReportOptions options;
     if (command == "report") {
         if (const std::string error = ParseReportArgs(argc, argv, options); !error.empty()) {

@@ -1,7 +1,12 @@
 // Gregorian calendar arithmetic on dates held as three ints, changed in place.
 #pragma once
 
+#include <array>
+
 namespace tarvella {
+
+inline constexpr std::array<const char*, 12> MonthAbbreviations{
+    "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 int IsLeapYear(int year);
 

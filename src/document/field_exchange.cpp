@@ -106,6 +106,22 @@ std::string FormatRealField(double value) {
     return text;
 }
 
+void FillZoneFields(const ZoneSpec& zone, std::string& hours, std::string& minutes, int& west) {
+    hours = FormatIntegerField(zone.hours);
+    minutes = FormatRealField(zone.minutes);
+    west = zone.west != 0 ? 1 : 0;
+}
+
+ZoneSpec ZoneThroughFields(const ZoneSpec& zone) {
+    std::string hours, minutes;
+    ZoneSpec entered;
+    FillZoneFields(zone, hours, minutes, entered.west);
+    entered.hours = ParseIntegerField(hours).value_or(0);
+    entered.minutes = ParseRealField(minutes).value_or(0.0);
+    entered.utOffset = ZoneOffset(entered.west, entered.hours, entered.minutes);
+    return entered;
+}
+
 std::optional<std::string> ExchangeInteger(std::string_view text, int& value) {
     const std::optional<int> v = ParseIntegerField(text);
     if (!v) return kNotAnInteger;

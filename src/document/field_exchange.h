@@ -74,6 +74,11 @@ struct DataEntryForm {
     int eventWest = 0;
 };
 
+// The zone fields filled from a zone (picked by name), and the zone those fields then give: the
+// command line goes the same way, so it computes from exactly what the dialog would.
+void FillZoneFields(const ZoneSpec& zone, std::string& hours, std::string& minutes, int& west);
+ZoneSpec ZoneThroughFields(const ZoneSpec& zone);
+
 // The form as the dialog opens on the chart. A stored value that no list item shows (a month of
 // 13 from a hand-edited file) is clamped into the list, so OK can never store it.
 DataEntryForm FormFromChart(const ChartData& chart);

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "core/calendar.h"
 #include "core/sun_ephemeris.h"
 #include "document/chart_data.h"
 
@@ -17,8 +18,6 @@ inline constexpr std::array<const char*, 12> OrdinalNames{
     "1st", "2nd", "3rd", "4th", "5th", "6th", "7th", "8th", "9th", "10th", "11th", "12th"};
 inline constexpr std::array<const char*, 12> SignAbbreviations{"Ar", "Ta", "Ge", "Cn", "Le", "Vi",
                                                                "Li", "Sc", "Sg", "Cp", "Aq", "Pi"};
-inline constexpr std::array<const char*, 12> MonthAbbreviations{
-    "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 struct ZodiacPosition {
     int sign = 0;            // 0..11, 0 = Aries

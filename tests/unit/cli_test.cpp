@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <initializer_list>
@@ -232,6 +233,54 @@ TEST(Cli, NotAChartSaysWhyAndHugeFilesAreNotReadWhole) {
     run = RunCli("report " + huge);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, RunCli("report").out);
+}
+
+// A zone by name gives the report of the chart with that zone's offset typed in; a time the zone
+// skips or repeats is told, with nothing on standard output.
+TEST(Cli, ZonesByNameAreTheOffsetsTypedIn) {
+    test::ScratchDir dir;
+    ChartData typed = DefaultChart();
+    typed.level = 1;
+    typed.birthZone = {0, 5, 30.0, -5.5};  // India, 1970
+    typed.event = {0, 0, 0, 0, 0, 1999, 10, 31, 0, 30.0};
+    typed.eventZone = {0, 1, 0.0, -1.0};  // London, still in summer time
+    test::WriteFileBytes(dir.File("typed.vkt"), LastDataText(typed));
+    ChartData plain = typed;
+    plain.birthZone = plain.eventZone = {1, 3, 0.0, 3.0};
+    test::WriteFileBytes(dir.File("plain.vkt"), LastDataText(plain));
+    const CliRun picked = RunCli("report " + dir.File("plain.vkt") +
+                                 " --birth-zone Asia/Kolkata --event-zone Europe/London");
+    EXPECT_EQ(picked.status, 0) << picked.err;
+    EXPECT_EQ(picked.out, RunCli("report " + dir.File("typed.vkt")).out);
+    EXPECT_NE(picked.out, RunCli("report " + dir.File("plain.vkt")).out);
+
+    // 1:30 on that night happens twice in London; 1:30 on 26 March 2000 not at all.
+    plain.event.hour = 1;
+    test::WriteFileBytes(dir.File("twice.vkt"), LastDataText(plain));
+    plain.event = {0, 0, 0, 0, 0, 2000, 3, 26, 1, 30.0};
+    test::WriteFileBytes(dir.File("never.vkt"), LastDataText(plain));
+    const std::pair<std::string, std::string> failures[] = {
+        {"twice.vkt --event-zone Europe/London",
+         "1:30 on 31 Oct 1999 happens twice in Europe/London: at 1:00 E (daylight saving) and at "
+         "0:00 E."},
+        {"never.vkt --event-zone Europe/London",
+         "1:30 on 26 Mar 2000 does not exist in Europe/London: the clocks went from 0:00 E to "
+         "1:00 E (daylight saving)."},
+        {"plain.vkt --birth-zone Europe/Atlantis", "There is no time zone \"Europe/Atlantis\"."},
+    };
+    for (const auto& [args, message] : failures) {
+        const CliRun run = RunCli("report " + dir.File(args));
+        EXPECT_EQ(run.status, 1) << args;
+        EXPECT_EQ(run.out, "") << args;
+        EXPECT_EQ(run.err, "tarvella-cli: " + message + "\n") << args;
+    }
+    EXPECT_EQ(RunCli("report --event-zone").status, 2);
+
+    const CliRun zones = RunCli("zones kolkata");
+    EXPECT_EQ(zones.status, 0);
+    EXPECT_EQ(zones.out, "Asia/Kolkata\tIN\tKolkata\n");
+    const std::string all = RunCli("zones").out;
+    EXPECT_GT(std::count(all.begin(), all.end(), '\n'), 300);
 }
 
 }  // namespace
