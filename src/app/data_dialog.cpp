@@ -8,6 +8,9 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <optional>
+
+#include "app/zone_dialog.h"
 #include "engine/division.h"
 
 using namespace tarvella;
@@ -38,7 +41,7 @@ int MonthId(int dayId) {
 
 }  // namespace
 
-CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart)
+CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart, const ZoneNames& names)
     : wxDialog(parent, wxID_ANY, "Enter Data"), result_(chart) {
     const DataEntryForm form = FormFromChart(chart);
     const wxArrayString months = Items(kMonthNames, 12);
@@ -91,7 +94,7 @@ CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart)
     };
     const auto zone = [&](const char* caption, int hoursId, const std::string& hours, int minutesId,
                           const std::string& minutes, int east, int west, int selected,
-                          wxRadioButton*& e, wxRadioButton*& w) {
+                          wxRadioButton*& e, wxRadioButton*& w) -> wxSizer* {
         wxSizer* r = row();
         r->AddSpacer(15 * gap);
         put(r, label(caption));
@@ -100,6 +103,7 @@ CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart)
         put(r, edit(minutesId, minutes, 4));
         put(r, label("min"));
         r->Add(eastWest(east, west, selected, e, w), 0, wxALIGN_CENTER_VERTICAL);
+        return r;
     };
 
     // Controls are made in the order the Tab key visits them.
@@ -107,8 +111,13 @@ CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart)
              wxALIGN_CENTER | wxLEFT | wxRIGHT | wxTOP, 2 * gap);
     moment("Birthdata:", birthMonth_, form.birthMonth, kBirthDay, form.birthDay, kBirthYear,
            form.birthYear, kBirthHour, form.birthHour, kBirthMinute, form.birthMinute);
-    zone("Time Zone of Birth:", kBirthZoneHours, form.birthZoneHours, kBirthZoneMinutes,
-         form.birthZoneMinutes, 1022, 1023, form.birthWest, birthEast_, birthWest_);
+    wxSizer* birthZoneRow =
+        zone("Time Zone of Birth:", kBirthZoneHours, form.birthZoneHours, kBirthZoneMinutes,
+             form.birthZoneMinutes, 1022, 1023, form.birthWest, birthEast_, birthWest_);
+    birthPick_.month = birthMonth_;
+    birthPick_.east = birthEast_;
+    birthPick_.west = birthWest_;
+    top->Add(MakeZonePicker(birthPick_, birthZoneRow), 0, wxEXPAND | wxLEFT | wxRIGHT, 2 * gap);
     wxSizer* r = row();
     put(r, label("Length of dasa:"));
     put(r, dasaLength_ = choice(kDasaLength, YearItems(), form.dasaLength));
@@ -156,8 +165,13 @@ CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart)
 
     moment("Event Data:", eventMonth_, form.eventMonth, kEventDay, form.eventDay, kEventYear,
            form.eventYear, kEventHour, form.eventHour, kEventMinute, form.eventMinute);
-    zone("Time Zone of Event:", kEventZoneHours, form.eventZoneHours, kEventZoneMinutes,
-         form.eventZoneMinutes, 1025, 1031, form.eventWest, eventEast_, eventWest_);
+    wxSizer* eventZoneRow =
+        zone("Time Zone of Event:", kEventZoneHours, form.eventZoneHours, kEventZoneMinutes,
+             form.eventZoneMinutes, 1025, 1031, form.eventWest, eventEast_, eventWest_);
+    eventPick_.month = eventMonth_;
+    eventPick_.east = eventEast_;
+    eventPick_.west = eventWest_;
+    top->Add(MakeZonePicker(eventPick_, eventZoneRow), 0, wxEXPAND | wxLEFT | wxRIGHT, 2 * gap);
     top->Add(label("Note: This time zone will be used when displaying start and end times of "
                    "dasa divisions!"),
              0, wxALIGN_CENTER | wxLEFT | wxRIGHT | wxTOP, 2 * gap);
@@ -168,6 +182,8 @@ CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart)
     buttons->Add(ok, 0, wxRIGHT, 12 * gap);
     buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"));
     top->Add(buttons, 0, wxALIGN_CENTER | wxALL, 3 * gap);
+    KeepPickIfItMatches(birthPick_, names.birth);
+    KeepPickIfItMatches(eventPick_, names.event);
     SetSizerAndFit(top);
     CentreOnParent();
     Bind(
@@ -176,8 +192,160 @@ CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart)
             if (Exchange()) EndModal(wxID_OK);
         },
         wxID_OK);
+    BindZonePick(birthPick_);
+    BindZonePick(eventPick_);
 }
 
+// At the end of a zone row: the zone picked by name; below it, a line for a local time that the
+// zone skipped or had twice, with its two offsets to choose from.
+wxSizer* CDataDlg::MakeZonePicker(ZonePick& pick, wxSizer* zoneRow) {
+    const int gap = FromDIP(4);
+    // Each with a key of its own: Alt+Z for the birth, Alt+N for the event.
+    auto* choose = new wxButton(this, wxID_ANY,
+                                &pick == &birthPick_ ? "&Zone by name..." : "Zone by &name...");
+    choose->Bind(wxEVT_BUTTON, [this, &pick](wxCommandEvent&) {
+        const std::string name = ChooseZone(this, pick.name);
+        if (name.empty()) return;
+        pick.name = name;
+        pick.option = -1;
+        UpdatePick(pick);
+    });
+    zoneRow->Add(choose, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 3 * gap);
+    pick.nameLabel = new wxStaticText(this, wxID_ANY, "");
+    zoneRow->Add(pick.nameLabel, 0, wxALIGN_CENTER_VERTICAL);
+    pick.problemRow = new wxBoxSizer(wxHORIZONTAL);
+    pick.problemRow->AddSpacer(15 * gap);
+    pick.problemText = new wxStaticText(this, wxID_ANY, "");
+    pick.problemText->SetForegroundColour(wxColour(170, 0, 0));
+    pick.problemRow->Add(pick.problemText, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 2 * gap);
+    for (int i = 0; i < 2; ++i) {
+        pick.options[i] = new wxButton(this, wxID_ANY, "");
+        pick.options[i]->Bind(wxEVT_BUTTON, [this, &pick, i](wxCommandEvent&) {
+            pick.option = i;
+            FillZone(pick, (i == 0 ? pick.lookup.first : pick.lookup.second).eastSeconds);
+            UpdatePick(pick);
+        });
+        pick.problemRow->Add(pick.options[i], 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
+    }
+    auto* rows = new wxBoxSizer(wxVERTICAL);
+    rows->Add(pick.problemRow, 0, wxEXPAND | wxTOP, gap);
+    rows->Hide(pick.problemRow);
+    return rows;
+}
+
+void CDataDlg::BindZonePick(ZonePick& pick) {
+    // A change of the moment moves the offset with it; the zone typed by hand drops the pick.
+    for (int id : {pick.dayId, pick.yearId, pick.hourId, pick.minuteId}) {
+        edits_.at(id)->Bind(wxEVT_TEXT, [this, &pick](wxCommandEvent&) {
+            pick.option = -1;
+            UpdatePick(pick);
+        });
+    }
+    pick.month->Bind(wxEVT_CHOICE, [this, &pick](wxCommandEvent&) {
+        pick.option = -1;
+        UpdatePick(pick);
+    });
+    for (int id : {pick.hoursId, pick.minutesId}) {
+        edits_.at(id)->Bind(wxEVT_TEXT, [this, &pick](wxCommandEvent&) { DropPick(pick); });
+    }
+    for (wxRadioButton* side : {pick.east, pick.west}) {
+        side->Bind(wxEVT_RADIOBUTTON, [this, &pick](wxCommandEvent&) { DropPick(pick); });
+    }
+}
+
+std::optional<zone::LocalTime> CDataDlg::LocalTimeOf(const ZonePick& pick) const {
+    const auto field = [&](int id) { return std::string(edits_.at(id)->GetValue().utf8_str()); };
+    const std::optional<int> day = ParseIntegerField(field(pick.dayId));
+    const std::optional<int> year = ParseIntegerField(field(pick.yearId));
+    const std::optional<int> hour = ParseIntegerField(field(pick.hourId));
+    const std::optional<double> minute = ParseRealField(field(pick.minuteId));
+    if (!day || !year || !hour || !minute) return std::nullopt;
+    return zone::LocalTime{*year, pick.month->GetSelection() + 1, *day, *hour, *minute};
+}
+
+void CDataDlg::UpdatePick(ZonePick& pick) {
+    using Kind = zone::Lookup::Kind;
+    pick.problem.clear();
+    bool choosing = false;
+    // Until the moment reads as one, the fields keep the offset they have.
+    const std::optional<zone::LocalTime> local = LocalTimeOf(pick);
+    if (!pick.name.empty() && local) {
+        pick.lookup = zone::LookupOffset(zone::ZoneDatabase{}, pick.name, *local);
+        if (pick.lookup.kind == Kind::Unique) {
+            FillZone(pick, pick.lookup.first.eastSeconds);
+        } else {
+            pick.problem = zone::DescribeProblem(pick.name, *local, pick.lookup);
+            choosing = pick.lookup.kind == Kind::Ambiguous || pick.lookup.kind == Kind::Nonexistent;
+            if (choosing && pick.option < 0) pick.problem += " Choose one.";
+        }
+    }
+    pick.nameLabel->SetLabel(wxString::FromUTF8(pick.name));
+    pick.problemText->SetLabel(wxString::FromUTF8(pick.problem));
+    pick.problemText->Wrap(FromDIP(360));
+    for (int i = 0; i < 2; ++i) {
+        const zone::Offset& o = i == 0 ? pick.lookup.first : pick.lookup.second;
+        const std::string text =
+            zone::FormatOffset(o.eastSeconds) + (o.daylightSaving ? " (daylight saving)" : "");
+        pick.options[i]->SetLabel(wxString::FromUTF8((pick.option == i ? "\u2713 " : "") + text));
+        pick.options[i]->Show(choosing);
+    }
+    GetSizer()->Show(pick.problemRow, !pick.problem.empty(), true);
+    Layout();
+    GetSizer()->SetSizeHints(this);
+}
+
+void CDataDlg::FillZone(ZonePick& pick, int eastSeconds) {
+    ZoneSpec spec;
+    if (!zone::ZoneSpecFromOffset(eastSeconds, spec)) return;
+    std::string hours, minutes;
+    int west = 0;
+    FillZoneFields(spec, hours, minutes, west);
+    // ChangeValue sends no event: filling is not typing, and keeps the pick.
+    edits_.at(pick.hoursId)->ChangeValue(wxString::FromUTF8(hours));
+    edits_.at(pick.minutesId)->ChangeValue(wxString::FromUTF8(minutes));
+    (west ? pick.west : pick.east)->SetValue(true);
+}
+
+void CDataDlg::DropPick(ZonePick& pick) {
+    if (pick.name.empty()) return;
+    pick.name.clear();
+    pick.option = -1;
+    UpdatePick(pick);
+}
+
+void CDataDlg::KeepPickIfItMatches(ZonePick& pick, const std::string& name) {
+    const std::optional<zone::LocalTime> local = LocalTimeOf(pick);
+    if (name.empty() || !local) return;
+    const zone::Lookup l = zone::LookupOffset(zone::ZoneDatabase{}, name, *local);
+    const auto fieldsOf = [](int eastSeconds) {
+        ZoneSpec spec;
+        std::string hours, minutes;
+        int west = -1;
+        if (zone::ZoneSpecFromOffset(eastSeconds, spec)) FillZoneFields(spec, hours, minutes, west);
+        return hours + " " + minutes + " " + std::to_string(west);
+    };
+    const std::string shown = std::string(edits_.at(pick.hoursId)->GetValue().utf8_str()) + " " +
+                              std::string(edits_.at(pick.minutesId)->GetValue().utf8_str()) + " " +
+                              std::to_string(pick.west->GetValue() ? 1 : 0);
+    using Kind = zone::Lookup::Kind;
+    const bool twoOffsets = l.kind == Kind::Ambiguous || l.kind == Kind::Nonexistent;
+    for (int i = 0; i < (twoOffsets ? 2 : 1); ++i) {
+        if (l.kind != Kind::Unique && !twoOffsets) break;
+        if (fieldsOf((i == 0 ? l.first : l.second).eastSeconds) != shown) continue;
+        pick.name = name;
+        pick.option = twoOffsets ? i : -1;
+        UpdatePick(pick);
+        return;
+    }
+}
+
+bool CDataDlg::PickUnresolved(const ZonePick& pick) const {
+    using Kind = zone::Lookup::Kind;
+    if (pick.name.empty() || pick.problem.empty()) return false;
+    const bool twoOffsets =
+        pick.lookup.kind == Kind::Ambiguous || pick.lookup.kind == Kind::Nonexistent;
+    return !twoOffsets || pick.option < 0;
+}
 DataEntryForm CDataDlg::ReadControls() const {
     DataEntryForm f;
     const auto text = [&](int id) { return std::string(edits_.at(id)->GetValue().utf8_str()); };
@@ -210,6 +378,13 @@ DataEntryForm CDataDlg::ReadControls() const {
 }
 
 bool CDataDlg::Exchange() {
+    // A zone picked by name gives no offset by itself where the time is skipped or repeated.
+    for (const ZonePick* pick : {&birthPick_, &eventPick_}) {
+        if (!PickUnresolved(*pick)) continue;
+        wxMessageBox(wxString::FromUTF8(pick->problem), "Tarvella", wxOK | wxICON_EXCLAMATION,
+                     this);
+        return false;
+    }
     const std::optional<FieldFailure> failure = ChartFromForm(ReadControls(), result_);
     if (!failure) return true;
     wxMessageBox(wxString::FromUTF8(failure->message), "Tarvella", wxOK | wxICON_EXCLAMATION, this);
@@ -220,9 +395,10 @@ bool CDataDlg::Exchange() {
     return false;
 }
 
-bool RunDataDialog(wxWindow* parent, ChartData& chart) {
-    CDataDlg dialog(parent, chart);
+bool RunDataDialog(wxWindow* parent, ChartData& chart, ZoneNames& names) {
+    CDataDlg dialog(parent, chart, names);
     if (dialog.ShowModal() != wxID_OK) return false;
     chart = dialog.Result();
+    names = dialog.PickedZones();
     return true;
 }

@@ -4,25 +4,72 @@
 #include <wx/dialog.h>
 
 #include <map>
+#include <optional>
+#include <string>
 
 #include "document/field_exchange.h"
+#include "zone/zone.h"
 
+class wxButton;
 class wxChoice;
 class wxRadioButton;
+class wxSizer;
+class wxStaticText;
 class wxTextCtrl;
+
+// The time zones last picked by name for the birth and the event; empty where entered by hand.
+struct ZoneNames {
+    std::string birth;
+    std::string event;
+};
 
 class CDataDlg : public wxDialog {
   public:
-    CDataDlg(wxWindow* parent, const tarvella::ChartData& chart);
+    // Opens with the zones of `names` picked where they still give the chart's offsets.
+    CDataDlg(wxWindow* parent, const tarvella::ChartData& chart, const ZoneNames& names);
 
     // The chart with the entered values; complete once the dialog ended with OK.
     const tarvella::ChartData& Result() const { return result_; }
+    ZoneNames PickedZones() const { return {birthPick_.name, eventPick_.name}; }
 
     // Reads the controls into the result; on a failure shows its message, puts the focus in that
     // field with its text selected and returns false, leaving the result as it was.
     bool Exchange();
 
   private:
+    // A zone picked by name for one moment, and the controls it reads and fills.
+    struct ZonePick {
+        ZonePick(int day, int year, int hour, int minute, int zoneHours, int zoneMinutes)
+            : dayId(day),
+              yearId(year),
+              hourId(hour),
+              minuteId(minute),
+              hoursId(zoneHours),
+              minutesId(zoneMinutes) {}
+        int dayId, yearId, hourId, minuteId, hoursId, minutesId;
+        wxChoice* month = nullptr;
+        wxRadioButton* east = nullptr;
+        wxRadioButton* west = nullptr;
+        std::string name;  // empty: the zone is entered by hand
+        tarvella::zone::Lookup lookup;
+        int option = -1;  // of a time skipped or repeated, the offset chosen: 0 or 1
+        std::string problem;
+        wxStaticText* nameLabel = nullptr;
+        wxStaticText* problemText = nullptr;
+        wxButton* options[2] = {nullptr, nullptr};
+        wxSizer* problemRow = nullptr;
+    };
+    wxSizer* MakeZonePicker(ZonePick& pick, wxSizer* zoneRow);
+    std::optional<tarvella::zone::LocalTime> LocalTimeOf(const ZonePick& pick) const;
+    void BindZonePick(ZonePick& pick);
+    // After the pick or its moment changed: the offset in force, or what keeps it from one.
+    void UpdatePick(ZonePick& pick);
+    void FillZone(ZonePick& pick, int eastSeconds);
+    void DropPick(ZonePick& pick);
+    // On opening: the name stays picked only where it gives the chart's own offset.
+    void KeepPickIfItMatches(ZonePick& pick, const std::string& name);
+    bool PickUnresolved(const ZonePick& pick) const;
+
     tarvella::DataEntryForm ReadControls() const;
 
     tarvella::ChartData result_;
@@ -31,8 +78,14 @@ class CDataDlg : public wxDialog {
     wxChoice* path_[4];
     wxRadioButton *birthEast_, *birthWest_, *eventEast_, *eventWest_;
     wxRadioButton* levels_[6];
+    ZonePick birthPick_{tarvella::kBirthDay,       tarvella::kBirthYear,
+                        tarvella::kBirthHour,      tarvella::kBirthMinute,
+                        tarvella::kBirthZoneHours, tarvella::kBirthZoneMinutes};
+    ZonePick eventPick_{tarvella::kEventDay,       tarvella::kEventYear,
+                        tarvella::kEventHour,      tarvella::kEventMinute,
+                        tarvella::kEventZoneHours, tarvella::kEventZoneMinutes};
 };
 
 // Shows the dialog on the chart; on OK stores the new values (zone offsets derived, Sun fields
-// untouched) and returns true.
-bool RunDataDialog(wxWindow* parent, tarvella::ChartData& chart);
+// untouched) and the zones picked by name, and returns true.
+bool RunDataDialog(wxWindow* parent, tarvella::ChartData& chart, ZoneNames& names);

@@ -1,10 +1,51 @@
 #include "app/orvo_doc.h"
 
 #include <wx/app.h>
+#include <wx/config.h>
 #include <wx/log.h>
 #include <wx/msgdlg.h>
 
 #include "app/orvo_view.h"
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+// A document's entry in the configuration, named after its file (FNV-1a of the path): a path
+// itself holds characters that configuration keys cannot.
+wxString ZonesGroup(const wxString& file) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (unsigned char ch : std::string(file.utf8_str())) hash = (hash ^ ch) * 1099511628211ull;
+    return wxString::Format("/Zone Names/%016llx", static_cast<unsigned long long>(hash));
+}
+
+ZoneNames RememberedZones(const wxString& file) {
+    wxConfigBase* config = wxConfigBase::Get();
+    const wxString group = ZonesGroup(file);
+    if (config->Read(group + "/path", "") != file) return {};
+    return {std::string(config->Read(group + "/birth", "").utf8_str()),
+            std::string(config->Read(group + "/event", "").utf8_str())};
+}
+
+void RememberZones(const wxString& file, const ZoneNames& zones) {
+    wxConfigBase* config = wxConfigBase::Get();
+    const wxString group = ZonesGroup(file);
+    if (zones.birth.empty() && zones.event.empty()) {
+        config->DeleteGroup(group);
+        return;
+    }
+    config->Write(group + "/path", file);
+    config->Write(group + "/birth", wxString::FromUTF8(zones.birth));
+    config->Write(group + "/event", wxString::FromUTF8(zones.event));
+}
+
+}  // namespace
+
+void COrvoDoc::SetPickedZones(const ZoneNames& zones) {
+    zones_ = zones;
+    if (!GetFilename().empty()) RememberZones(GetFilename(), zones_);
+}
 
 bool COrvoDoc::OnNewDocument() {
     if (!wxDocument::OnNewDocument()) return false;
@@ -38,6 +79,7 @@ bool COrvoDoc::DoOpenDocument(const wxString& file) {
     const tarvella::ChartFile read = tarvella::ReadChartFile(std::string(file.fn_str()));
     if (!IsChartOrSayWhy(file, read)) return false;
     tarvella::LoadDocumentFile(*this, read.bytes);
+    zones_ = RememberedZones(file);
     return true;
 }
 
@@ -61,6 +103,8 @@ bool COrvoDoc::DoSaveDocument(const wxString& file) {
         wxLogError("Could not save the file \"%s\"; the file on disk is unchanged.", file);
         return false;
     }
+    // Saved under a new name, the document takes its zones along.
+    RememberZones(file, zones_);
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "app/data_dialog.h"
 #include "document/chart_files.h"
 
 // True for a chart; otherwise says why the file is not opened.
@@ -27,6 +28,11 @@ class COrvoDoc : public wxDocument, public tarvella::ChartDocument {
     // Every window's tab shows the modified mark, not only the first one's.
     void Modify(bool modified) override;
 
+    // The zones last picked by name in "Enter Data": kept with a saved document's file name in
+    // the user configuration, and for the session while it is untitled.
+    const ZoneNames& PickedZones() const { return zones_; }
+    void SetPickedZones(const ZoneNames& zones);
+
     bool OnNewDocument() override;
     bool OnOpenDocument(const wxString& file) override;
     bool OnSaveModified() override;
@@ -41,4 +47,5 @@ class COrvoDoc : public wxDocument, public tarvella::ChartDocument {
     bool loadedFromFile_ = false;
     std::string chartImage_;
     wxView* changingView_ = nullptr;
+    ZoneNames zones_;
 };

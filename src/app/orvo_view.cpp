@@ -453,7 +453,9 @@ void COrvoView::BindDataCommands() {
 
 void COrvoView::OnEnterData(wxCommandEvent&) {
     if (!started_) return;
-    if (!RunDataDialog(GetFrame(), chart_)) return;
+    ZoneNames zones = Doc().PickedZones();
+    if (!RunDataDialog(GetFrame(), chart_, zones)) return;
+    Doc().SetPickedZones(zones);
     ComputeSunFields(session_, chart_);
     SaveChart();
     RedrawReport();

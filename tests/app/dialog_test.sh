@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Application tests of "Enter Data" and "Choose Ayanamsa", driven by keys on the display that
 # xvfb-run gives, with a fresh home.
-#   dialog_test.sh TEST PROGRAM PIXEL_PROBE
+#   dialog_test.sh TEST PROGRAM PIXEL_PROBE CLI
 set -euo pipefail
-test=$1 program=$(realpath "$2") probe=$(realpath "$3")
+test=$1 program=$(realpath "$2") probe=$(realpath "$3") cli=$(realpath "$4")
 
 source "$(dirname "$0")/lib.sh"
 start_flags=(--no-splash)
@@ -207,6 +207,44 @@ ayanamsa_unsaved)
         fail "no message: $(cat "$home/stderr")"
     cmp -s "$data/pref.vkp" "$home/pref.vkp" || fail "the old file was changed"
     [[ $(ls "$data") == $'lastdata.vkt\npref.vkp' ]] || fail "files left behind: $(ls "$data")"
+    ;;
+zone_by_name)
+    # Born at 0:30 on the night the clocks went back in London.
+    mkdir -p "$data"
+    printf '%s\r\n' 4002 1999 10 31 0 30.000000 1 3 0.000000 3.000000 1999 8 22 12 10.000000 1 \
+        4 0.000000 4.000000 1 1999 4 5 9 1 4 >"$data/lastdata.vkt"
+    start
+    wait_for_report
+    open_dialog ctrl+d "Enter Data"
+    xdotool key Tab Tab  # the birth hour
+    xdotool key alt+z
+    wait_until 5 'chooser=$(xdotool search --onlyvisible --name "^Choose Time Zone$" | head -1); [[ -n $chooser ]]' ||
+        fail "no zone chooser"
+    xdotool windowfocus --sync "$chooser"
+    sleep 0.3
+    xdotool type London
+    xdotool key Return
+    dialog_closes "Choose Time Zone"
+    xdotool windowfocus --sync "$dialog"
+    sleep 0.3
+    # Still summer time at 0:30; 1:30 happens twice, and OK will not guess which.
+    xdotool key ctrl+a
+    xdotool type 1
+    xdotool key Return
+    message_shown "1:30 on 31 Oct 1999 happens twice in Europe/London: at 1:00 E (daylight saving) and at 0:00 E. Choose one."
+    # At 3:00 the offset follows the date and time: Greenwich time.
+    xdotool key ctrl+a
+    xdotool type 3
+    xdotool key Return
+    dialog_closes "Enter Data"
+    wait_until 5 '[[ "$(line "$data/lastdata.vkt" 5)" == 3 ]]' || fail "hour $(line "$data/lastdata.vkt" 5)"
+    [[ "$(sed -n 7,10p "$data/lastdata.vkt" | tr -d '\r' | tr '\n' ' ')" == "0 0 0.000000 -0.000000 " ]] ||
+        fail "birth zone $(sed -n 7,10p "$data/lastdata.vkt" | tr -d '\r' | tr '\n' ' ')"
+    # The same zone from the command line gives the same report.
+    "$cli" report "$data/lastdata.vkt" >"$home/typed.txt"
+    sed -i '7,10c\1\r\n5\r\n0.000000\r\n5.000000\r' "$data/lastdata.vkt"
+    "$cli" report "$data/lastdata.vkt" --birth-zone Europe/London | cmp -s - "$home/typed.txt" ||
+        fail "the command line gave another report"
     ;;
 *)
     fail "no test $test"
