@@ -1,51 +1,42 @@
 #include "app/instance.h"
 
+#include <wx/app.h>
 #include <wx/filename.h>
-#include <wx/ipc.h>
 #include <wx/log.h>
-#include <wx/tokenzr.h>
+#include <wx/socket.h>
+#include <wx/timer.h>
 #include <wx/utils.h>
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <cstdlib>
+#include <climits>
+#include <cstring>
 #include <fstream>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
 const char* const kLockName = ".TarvellaSoftwareFromMorrowgate";
-const char* const kTopic = "open";
-
-class HandOverConnection : public wxConnection {
-  public:
-    explicit HandOverConnection(std::function<void(const wxArrayString&)>& open) : open_(open) {}
-
-    bool OnExecute(const wxString&, const void* data, size_t size, wxIPCFormat format) override {
-        const wxArrayString files =
-            wxStringTokenize(GetTextFromData(data, size, format), "\n", wxTOKEN_STRTOK);
-        // Opened once the socket's event is over: opening may show dialogs.
-        wxTheApp->CallAfter([open = open_, files] { open(files); });
-        return true;
-    }
-
-  private:
-    std::function<void(const wxArrayString&)>& open_;
-};
-
-class HandOverServer : public wxServer {
-  public:
-    explicit HandOverServer(std::function<void(const wxArrayString&)> open)
-        : open_(std::move(open)) {}
-
-    wxConnectionBase* OnAcceptConnection(const wxString& topic) override {
-        return topic == kTopic ? new HandOverConnection(open_) : nullptr;
-    }
-
-  private:
-    std::function<void(const wxArrayString&)> open_;
-};
+const char* const kAnswer = "ok\n";
+// A copy still starting may not listen yet.
+constexpr auto kConnectFor = 3s;
+// Once connected, the running copy answers at once unless it is stuck.
+constexpr auto kAnswerWithin = 5s;
+// What the running copy takes from one later start, and for how long it waits on a silent one.
+constexpr std::size_t kMaxRequest = 1 << 20;
+constexpr auto kClientPatience = 10s;
 
 // The process id written in the lock file; 0 when there is none (yet).
 long LockOwner(const wxString& lockPath) {
@@ -54,10 +45,235 @@ long LockOwner(const wxString& lockPath) {
     return in >> pid ? pid : 0;
 }
 
+// The name of the program a process runs; empty when it cannot be read.
+std::string ProgramName(const std::string& process) {
+    char target[PATH_MAX];
+    const ssize_t n = readlink(("/proc/" + process + "/exe").c_str(), target, sizeof target - 1);
+    if (n <= 0) return {};
+    std::string name(target, static_cast<std::size_t>(n));
+    // A program replaced on disk while it runs.
+    const std::string deleted = " (deleted)";
+    if (name.ends_with(deleted)) name.erase(name.size() - deleted.size());
+    return name.substr(name.rfind('/') + 1);
+}
+
+// Sure that the process runs some other program, so that its lock is stale without asking.
+bool RunsOtherProgram(long pid) {
+    const std::string ours = ProgramName("self");
+    const std::string theirs = ProgramName(std::to_string(pid));
+    return !ours.empty() && !theirs.empty() && ours != theirs;
+}
+
+enum class Reply { Ok, Nobody, Silent };
+
+int MillisecondsUntil(Clock::time_point deadline) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// Sends the request to whoever listens on the socket and reads the answer, never waiting longer
+// than the deadlines. `holderGone` ends the wait for a listener early.
+Reply Ask(const std::string& socketPath, const std::string& request,
+          const std::function<bool()>& holderGone) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (socketPath.size() >= sizeof address.sun_path) return Reply::Nobody;
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+
+    const auto connectUntil = Clock::now() + kConnectFor;
+    int fd = -1;
+    for (;;) {
+        fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) return Reply::Nobody;
+        if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) break;
+        // A full backlog: something listens there but takes no one in.
+        const bool busy = errno == EAGAIN;
+        close(fd);
+        if (Clock::now() >= connectUntil || holderGone()) {
+            return busy ? Reply::Silent : Reply::Nobody;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+
+    const auto answerUntil = Clock::now() + kAnswerWithin;
+    Reply reply = Reply::Silent;
+    std::size_t sent = 0;
+    std::string answer;
+    while (reply == Reply::Silent) {
+        pollfd p{fd, static_cast<short>(sent < request.size() ? POLLOUT : POLLIN), 0};
+        const int ready = poll(&p, 1, MillisecondsUntil(answerUntil));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) break;
+        if (sent < request.size()) {
+            const ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+            if (n < 0 && errno != EAGAIN && errno != EINTR) reply = Reply::Nobody;
+            if (n > 0) sent += static_cast<std::size_t>(n);
+            continue;
+        }
+        char bytes[64];
+        const ssize_t n = recv(fd, bytes, sizeof bytes, 0);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+        if (n <= 0) {
+            reply = Reply::Nobody;
+            break;
+        }
+        answer.append(bytes, static_cast<std::size_t>(n));
+        if (answer.find('\n') != std::string::npos) {
+            reply = answer == kAnswer ? Reply::Ok : Reply::Nobody;
+        }
+    }
+    close(fd);
+    return reply;
+}
+
 }  // namespace
 
-InstanceLink::InstanceLink() : socketPath_(wxGetHomeDir() + "/" + kLockName + ".socket") {
-    const wxString lockPath = wxGetHomeDir() + "/" + kLockName;
+// The running copy's end of the socket: driven by socket events, so that a later start that
+// sends nothing, or too much, never holds up the program.
+class HandOverServer : public wxEvtHandler {
+  public:
+    explicit HandOverServer(std::function<bool(const wxArrayString&)> open)
+        : open_(std::move(open)), timer_(this) {
+        Bind(wxEVT_SOCKET, &HandOverServer::OnServerEvent, this, kServerId);
+        Bind(wxEVT_SOCKET, &HandOverServer::OnClientEvent, this, kClientId);
+        Bind(wxEVT_TIMER, &HandOverServer::OnTimer, this);
+    }
+
+    ~HandOverServer() override {
+        timer_.Stop();
+        for (Client& client : clients_) client.socket->Destroy();
+        if (!server_) return;
+        server_->Destroy();
+        // Only our own socket: a copy that took over a lock we no longer answered has its own.
+        struct stat now {};
+        if (stat(path_.c_str(), &now) == 0 && now.st_dev == made_.st_dev &&
+            now.st_ino == made_.st_ino) {
+            unlink(path_.c_str());
+        }
+    }
+
+    bool Create(const wxString& path) {
+        path_ = std::string(path.fn_str());
+        // Left behind by a copy that died: binding would fail on it.
+        unlink(path_.c_str());
+        wxUNIXaddress address;
+        address.Filename(path);
+        // Only this user may connect.
+        const mode_t mask = umask(077);
+        server_ = new wxSocketServer(address, wxSOCKET_NOWAIT);
+        umask(mask);
+        if (!server_->IsOk() || stat(path_.c_str(), &made_) != 0) {
+            server_->Destroy();
+            server_ = nullptr;
+            return false;
+        }
+        server_->SetEventHandler(*this, kServerId);
+        server_->SetNotify(wxSOCKET_CONNECTION_FLAG);
+        server_->Notify(true);
+        return true;
+    }
+
+  private:
+    enum { kServerId = 1, kClientId };
+
+    struct Client {
+        wxSocketBase* socket;
+        std::string input;
+        Clock::time_point since;
+    };
+
+    void OnServerEvent(wxSocketEvent&) {
+        wxSocketBase* socket = server_->Accept(false);
+        if (!socket) return;
+        socket->SetFlags(wxSOCKET_NOWAIT);
+        socket->SetEventHandler(*this, kClientId);
+        socket->SetNotify(wxSOCKET_INPUT_FLAG | wxSOCKET_LOST_FLAG);
+        socket->Notify(true);
+        clients_.push_back({socket, {}, Clock::now()});
+        if (!timer_.IsRunning()) timer_.Start(1000);
+    }
+
+    void OnClientEvent(wxSocketEvent& event) {
+        auto it = std::find_if(clients_.begin(), clients_.end(),
+                               [&](const Client& c) { return c.socket == event.GetSocket(); });
+        if (it == clients_.end()) return;
+        if (event.GetSocketEvent() == wxSOCKET_LOST) {
+            Drop(it);
+            return;
+        }
+        char bytes[4096];
+        std::size_t got = 0;
+        do {
+            it->socket->Read(bytes, sizeof bytes);
+            got = it->socket->LastReadCount();
+            it->input.append(bytes, got);
+        } while (got == sizeof bytes && it->input.size() <= kMaxRequest);
+        // The list ends with an empty line; an empty list is that line alone.
+        std::size_t end = std::string::npos;
+        if (it->input.starts_with('\n')) {
+            end = 0;
+        } else if (const std::size_t blank = it->input.find("\n\n"); blank != std::string::npos) {
+            end = blank + 1;
+        }
+        if (end == std::string::npos) {
+            if (it->input.size() > kMaxRequest) Drop(it);
+            return;
+        }
+        wxArrayString files;
+        for (std::size_t begin = 0; begin < end;) {
+            const std::size_t newline = it->input.find('\n', begin);
+            files.push_back(
+                wxString(it->input.substr(begin, newline - begin).c_str(), *wxConvFileName));
+            begin = newline + 1;
+        }
+        // Not answered when the files cannot be opened here: the later start then opens them.
+        if (open_(files)) it->socket->Write(kAnswer, std::strlen(kAnswer));
+        Drop(it);
+    }
+
+    void OnTimer(wxTimerEvent&) {
+        const auto now = Clock::now();
+        for (auto it = clients_.begin(); it != clients_.end();) {
+            if (now - it->since > kClientPatience) {
+                it = Drop(it);
+            } else {
+                ++it;
+            }
+        }
+        if (clients_.empty()) timer_.Stop();
+    }
+
+    std::vector<Client>::iterator Drop(std::vector<Client>::iterator it) {
+        it->socket->Destroy();
+        return clients_.erase(it);
+    }
+
+    std::function<bool(const wxArrayString&)> open_;
+    std::string path_;
+    struct stat made_ {};
+    wxSocketServer* server_ = nullptr;
+    std::vector<Client> clients_;
+    wxTimer timer_;
+};
+
+InstanceLink::InstanceLink()
+    : lockPath_(wxGetHomeDir() + "/" + kLockName),
+      socketPath_(wxGetHomeDir() + "/" + kLockName + ".socket") {
+    TakeLock();
+}
+
+InstanceLink::~InstanceLink() {
+    server_.reset();
+    // The checker removes the lock file by its name; after a later start took over a lock we had
+    // stopped answering on, that file is the other copy's.
+    if (checker_ && !checker_->IsAnotherRunning() &&
+        LockOwner(lockPath_) != static_cast<long>(getpid())) {
+        static_cast<void>(checker_.release());
+    }
+}
+
+void InstanceLink::TakeLock() {
     // A copy started at the same moment may have made the lock file without having written its
     // process id yet; the checker then takes neither copy for the running one and both would run.
     // Ask again until the file names a copy, ours or the other's.
@@ -68,44 +284,53 @@ InstanceLink::InstanceLink() : socketPath_(wxGetHomeDir() + "/" + kLockName + ".
             std::unique_ptr<wxLogNull> quiet(last ? nullptr : new wxLogNull);
             checker_ = std::make_unique<wxSingleInstanceChecker>(kLockName);
         }
-        if (last || checker_->IsAnotherRunning() || !wxFileExists(lockPath)) break;
-        if (LockOwner(lockPath) == static_cast<long>(getpid())) break;
+        if (last || checker_->IsAnotherRunning() || !wxFileExists(lockPath_)) break;
+        if (LockOwner(lockPath_) == static_cast<long>(getpid())) break;
         checker_.reset();
         // Still without an id after all this time, the file was left by a copy that died while
         // starting.
-        if (attempt == kAttempts - 1 && LockOwner(lockPath) == 0) wxRemoveFile(lockPath);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (attempt == kAttempts - 1 && LockOwner(lockPath_) == 0) wxRemoveFile(lockPath_);
+        std::this_thread::sleep_for(50ms);
     }
 }
 
-InstanceLink::~InstanceLink() = default;
-
-bool InstanceLink::HandOver(const wxArrayString& files) const {
-    if (files.empty()) return true;
-    wxString text;
+InstanceLink::Outcome InstanceLink::HandOverOrTakeLock(const wxArrayString& files) {
+    std::string request;
     for (const wxString& file : files) {
         wxFileName name(file);
         name.MakeAbsolute();
-        text << name.GetFullPath() << '\n';
+        request += name.GetFullPath().fn_str();
+        request += '\n';
     }
-    wxLogNull quiet;
-    wxClient client;
-    // The running copy may still be starting and not listen yet.
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        std::unique_ptr<wxConnectionBase> link(
-            client.MakeConnection("localhost", socketPath_, kTopic));
-        if (link) {
-            const bool sent = link->Execute(text);
-            link->Disconnect();
-            return sent;
+    request += '\n';
+    // Each round either reaches the holder or removes its stale lock; a few rounds allow for
+    // other copies racing for the lock at the same time.
+    for (int round = 0; round < 3 && checker_->IsAnotherRunning(); ++round) {
+        const long holder = LockOwner(lockPath_);
+        Reply reply = Reply::Nobody;
+        if (holder == 0 || !RunsOtherProgram(holder)) {
+            reply = Ask(std::string(socketPath_.fn_str()), request,
+                        [&] { return LockOwner(lockPath_) != holder; });
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        if (reply == Reply::Ok) return Outcome::HandedOver;
+        if (reply == Reply::Silent) return Outcome::NoAnswer;
+        checker_.reset();
+        if (LockOwner(lockPath_) == holder) {
+            wxLogNull quiet;
+            wxRemoveFile(lockPath_);
+            wxRemoveFile(socketPath_);
+        }
+        TakeLock();
     }
-    return false;
+    return checker_->IsAnotherRunning() ? Outcome::NoAnswer : Outcome::Run;
 }
 
-void InstanceLink::Listen(std::function<void(const wxArrayString&)> open) {
+void InstanceLink::Listen(std::function<bool(const wxArrayString&)> open) {
     wxLogNull quiet;
     server_ = std::make_unique<HandOverServer>(std::move(open));
     if (!server_->Create(socketPath_)) server_.reset();
+}
+
+void InstanceLink::StopListening() {
+    server_.reset();
 }

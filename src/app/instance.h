@@ -1,5 +1,7 @@
 // One running copy per user: a later start hands the files named on its command line to the
 // copy that runs, over a local socket beside the lock file, and ends.
+//
+// The hand-over is a line per absolute path, then an empty line; the running copy answers "ok".
 #pragma once
 
 #include <wx/arrstr.h>
@@ -8,23 +10,34 @@
 #include <functional>
 #include <memory>
 
-class wxServerBase;
+class HandOverServer;
 
 class InstanceLink {
   public:
+    enum class Outcome {
+        Run,         // this copy holds the lock and runs
+        HandedOver,  // the running copy took the files
+        NoAnswer,    // a copy is there but did not answer in time; the files were not opened
+    };
+
     InstanceLink();
     ~InstanceLink();
 
-    bool AnotherIsRunning() const { return checker_->IsAnotherRunning(); }
+    // Hands `files` (possibly none) to the copy that holds the lock. A lock whose holder does
+    // not answer as this program is stale: it is taken over, and the outcome is Run.
+    Outcome HandOverOrTakeLock(const wxArrayString& files);
 
-    // In the later copy: gives the files to the running copy; false when it could not be reached.
-    bool HandOver(const wxArrayString& files) const;
-
-    // In the running copy: `open` receives the files that later copies hand over.
-    void Listen(std::function<void(const wxArrayString&)> open);
+    // In the running copy: `open` receives the files that later copies hand over, and returns
+    // false when it can no longer open them.
+    void Listen(std::function<bool(const wxArrayString&)> open);
+    // No more hand-overs, and the socket is gone.
+    void StopListening();
 
   private:
+    void TakeLock();
+
     std::unique_ptr<wxSingleInstanceChecker> checker_;
+    wxString lockPath_;
     wxString socketPath_;
-    std::unique_ptr<wxServerBase> server_;
+    std::unique_ptr<HandOverServer> server_;
 };

@@ -14,11 +14,16 @@
 #include <wx/persist/toplevel.h>
 #include <wx/stdpaths.h>
 
+#include <glib-object.h>
+#include <signal.h>
+
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "app/commands.h"
@@ -96,25 +101,84 @@ class CDocTemplate : public wxDocTemplate {
     wxMDIParentFrame* frame_ = nullptr;
 };
 
-// For tests: a message box that only informs is written to standard error and taken as
-// confirmed, so a script reads what the user would; questions still come up.
-class MessagesToStderr final : public wxModalDialogHook {
-  protected:
-    int Enter(wxDialog* dialog) override {
-        const auto* box = dynamic_cast<wxMessageDialogBase*>(dialog);
-        if (!box || (box->GetMessageDialogStyle() & (wxYES_NO | wxCANCEL))) return wxID_NONE;
-        std::fprintf(stderr, "%s: %s\n", static_cast<const char*>(box->GetTitle().utf8_str()),
-                     static_cast<const char*>(box->GetMessage().utf8_str()));
-        return wxID_OK;
-    }
-};
-
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
+// Where a signal keeps the modified documents, in the data directory; and the names of those not
+// yet told to the user, one a line.
+const char* const kRecoveredDir = "recovered";
+const char* const kUntoldFile = ".untold";
+// GTK's GTK_RESPONSE_CANCEL: ends a dialog that GTK runs itself, as its Cancel button would.
+constexpr int kGtkResponseCancel = -6;
+
+// A file in `dir` named after the document, that does not exist yet; empty when there is none.
+wxString KeptDocumentPath(const wxString& dir, const wxString& title) {
+    wxString base = wxFileName(title).GetName();
+    if (base.empty()) base = "VKT";
+    for (int n = 1; n < 1000; ++n) {
+        const wxString path =
+            dir + "/" + base + (n == 1 ? wxString() : wxString::Format("-%d", n)) + ".vkt";
+        if (!wxFileName::Exists(path)) return path;
+    }
+    return {};
+}
+
+wxString QuotedList(const std::vector<wxString>& paths) {
+    wxString text;
+    for (const wxString& path : paths) text << (text.empty() ? "" : ", ") << '"' << path << '"';
+    return text;
+}
+
 }  // namespace
+
+// Every modal dialog open, innermost last, so that a signal can end them before the program.
+// For tests, a message box that only informs is instead written to standard error and taken as
+// confirmed, so a script reads what the user would; questions still come up.
+class ModalDialogs final : public wxModalDialogHook {
+  public:
+    explicit ModalDialogs(bool toStderr) : toStderr_(toStderr) {}
+
+    // True while a dialog is open; the innermost one is asked, once, to end as by Cancel. Nested
+    // loops end one at a time, innermost first.
+    bool EndInnermost() {
+        if (open_.empty()) return false;
+        wxDialog* dialog = open_.back();
+        if (dialog == ending_) return true;
+        ending_ = dialog;
+        if (dialog->IsModal()) {
+            dialog->EndModal(wxID_CANCEL);
+        } else if (auto* widget = static_cast<GObject*>(static_cast<void*>(dialog->GetHandle()));
+                   widget && g_signal_lookup("response", G_OBJECT_TYPE(widget)) != 0) {
+            // Message boxes and the like, run by GTK outside wx's modal loop.
+            g_signal_emit_by_name(widget, "response", kGtkResponseCancel);
+        }
+        return true;
+    }
+
+  protected:
+    int Enter(wxDialog* dialog) override {
+        const auto* box = dynamic_cast<wxMessageDialogBase*>(dialog);
+        if (toStderr_ && box && !(box->GetMessageDialogStyle() & (wxYES_NO | wxCANCEL))) {
+            std::fprintf(stderr, "%s: %s\n", static_cast<const char*>(box->GetTitle().utf8_str()),
+                         static_cast<const char*>(box->GetMessage().utf8_str()));
+            return wxID_OK;
+        }
+        open_.push_back(dialog);
+        return wxID_NONE;
+    }
+
+    void Exit(wxDialog* dialog) override {
+        std::erase(open_, dialog);
+        if (dialog == ending_) ending_ = nullptr;
+    }
+
+  private:
+    bool toStderr_;
+    std::vector<wxDialog*> open_;
+    wxDialog* ending_ = nullptr;
+};
 
 wxIMPLEMENT_APP(COrvoApp);
 
@@ -175,21 +239,27 @@ bool COrvoApp::OnInit() {
     // A write beyond the file size limit then fails and is reported, instead of ending the
     // process with every open document.
     std::signal(SIGXFSZ, SIG_IGN);
-    if (messagesToStderr_) {
-        delete wxLog::SetActiveTarget(new wxLogStderr);
-        messageHook_ = std::make_unique<MessagesToStderr>();
-        messageHook_->Register();
-    }
+    if (messagesToStderr_) delete wxLog::SetActiveTarget(new wxLogStderr);
+    dialogs_ = std::make_unique<ModalDialogs>(messagesToStderr_);
+    dialogs_->Register();
 
     // A print run stays out of the running copy's way: it neither hands its document over nor
     // takes new ones.
     if (!Printing()) {
         instance_ = std::make_unique<InstanceLink>();
-        if (instance_->AnotherIsRunning()) {
-            instance_->HandOver(files_);
-            endAtOnce_ = true;
-            return true;
+        switch (instance_->HandOverOrTakeLock(files_)) {
+            case InstanceLink::Outcome::Run:
+                break;
+            case InstanceLink::Outcome::HandedOver:
+                endAtOnce_ = true;
+                return true;
+            case InstanceLink::Outcome::NoAnswer:
+                TellNotHandedOver(files_);
+                endAtOnce_ = true;
+                exitCode_ = 1;
+                return true;
         }
+        HandleEndSignals();
     }
 
     const std::string dataDir =
@@ -254,13 +324,21 @@ bool COrvoApp::OnInit() {
         CallAfter([this, doc] { PrintAndEnd(*doc); });
         return true;
     }
-    instance_->Listen([this](const wxArrayString& files) { OpenFiles(files); });
+    // Hand-overs stop with the main window: files taken later would never be opened.
+    frame_->Bind(wxEVT_DESTROY, [this](wxWindowDestroyEvent& event) {
+        event.Skip();
+        if (event.GetEventObject() != frame_) return;
+        frame_ = nullptr;
+        instance_->StopListening();
+    });
+    instance_->Listen([this](const wxArrayString& files) { return TakeHandOver(files); });
     // The splash shows the main window when it goes; without it nothing else would.
     if (splash_) {
         new CSplashWindow(frame_);
     } else {
         frame_->Show();
     }
+    TellKeptDocuments();
 
     if (files_.empty()) return docManager_->CreateNewDocument() != nullptr;
     if (OpenFiles(files_)) return true;
@@ -275,6 +353,24 @@ bool COrvoApp::OpenFiles(const wxArrayString& files) {
         any = docManager_->CreateDocument(file, wxDOC_SILENT) != nullptr || any;
     }
     return any;
+}
+
+bool COrvoApp::TakeHandOver(const wxArrayString& files) {
+    if (!frame_ || IsScheduledForDestruction(frame_) || endingBySignal_) return false;
+    // Opened once the socket's event is over: opening may show dialogs.
+    if (!files.empty()) CallAfter([this, files] { OpenFiles(files); });
+    return true;
+}
+
+void COrvoApp::TellNotHandedOver(const wxArrayString& files) {
+    wxString message = "Tarvella is already running but does not answer.";
+    if (!files.empty()) message << " These files were not opened:";
+    for (const wxString& file : files) {
+        wxFileName name(file);
+        name.MakeAbsolute();
+        message << '\n' << name.GetFullPath();
+    }
+    wxMessageBox(message, GetAppDisplayName(), wxOK | wxICON_EXCLAMATION);
 }
 
 // The message comes before any window; the process then ends with exit code 0.
@@ -295,6 +391,104 @@ int COrvoApp::OnRun() {
     return exitCode_ != 0 ? exitCode_ : code;
 }
 
+// A signal to end closes the program as Exit does, from the event loop. Signals ignored when the
+// program started (as under nohup) stay ignored.
+void COrvoApp::HandleEndSignals() {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        struct sigaction old {};
+        if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+        SetSignalHandler(signal, &COrvoApp::OnEndSignal);
+    }
+}
+
+void COrvoApp::OnEndSignal(int signal) {
+    static_cast<COrvoApp*>(wxTheApp)->EndBySignal(signal);
+}
+
+void COrvoApp::EndBySignal(int signal) {
+    if (endingBySignal_) return;
+    endingBySignal_ = true;
+    endSignal_ = signal;
+    KeepModifiedDocuments();
+    CloseAfterSignal();
+}
+
+// Nobody answers the question whether to save: each modified document is written into the data
+// directory instead, and told on standard error now and in the next run's status bar.
+void COrvoApp::KeepModifiedDocuments() {
+    if (!docManager_) return;
+    const wxString dir = wxFileName(session_.lastDataPath).GetPath() + "/" + kRecoveredDir;
+    const bool haveDir = tarvella::MakeDataDirectory(std::string(dir.fn_str()));
+    std::vector<wxString> kept;
+    for (wxDocument* document : docManager_->GetDocumentsVector()) {
+        auto* doc = dynamic_cast<COrvoDoc*>(document);
+        if (!doc || !doc->IsModified()) continue;
+        const wxString path = haveDir ? KeptDocumentPath(dir, doc->GetUserReadableName()) : "";
+        if (!path.empty() &&
+            tarvella::WriteFileAtomically(std::string(path.fn_str()), doc->ChartImage())) {
+            kept.push_back(path);
+        } else {
+            std::fprintf(stderr, "Could not keep the unsaved changes of %s in \"%s\".\n",
+                         static_cast<const char*>(doc->GetUserReadableName().utf8_str()),
+                         static_cast<const char*>(dir.utf8_str()));
+            exitCode_ = 1;
+        }
+        doc->Modify(false);
+    }
+    if (kept.empty()) return;
+    std::fprintf(stderr, "Ended by signal %d; unsaved changes are kept in %s.\n", endSignal_,
+                 static_cast<const char*>(QuotedList(kept).utf8_str()));
+    const std::string untold = std::string(dir.fn_str()) + "/" + kUntoldFile;
+    std::string names;
+    {
+        std::ifstream in(untold, std::ios::binary);
+        names.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    for (const wxString& path : kept) names += std::string(path.fn_str()) + "\n";
+    tarvella::WriteFileAtomically(untold, names);
+}
+
+void COrvoApp::CloseAfterSignal() {
+    constexpr int kTries = 200;
+    if (dialogs_->EndInnermost()) {
+        if (++closeTries_ < kTries) {
+            CallAfter(&COrvoApp::CloseAfterSignal);
+            wxMilliSleep(10);
+            return;
+        }
+        // A dialog that cannot be ended from here: the documents are kept already, and the lock
+        // and the socket go; the rest of the shutdown would wait on the dialog.
+        std::fprintf(stderr, "A dialog did not close; the program ends without it.\n");
+        instance_.reset();
+        std::_Exit(exitCode_);
+    }
+    // Changes made while the dialogs ended.
+    KeepModifiedDocuments();
+    if (frame_) frame_->Close(true);
+    // The frame goes at the next idle time, which no event may bring after a signal.
+    WakeUpIdle();
+}
+
+// Once, the documents kept at the end of an earlier run.
+void COrvoApp::TellKeptDocuments() {
+    const std::string untold = std::string(
+        (wxFileName(session_.lastDataPath).GetPath() + "/" + kRecoveredDir + "/" + kUntoldFile)
+            .fn_str());
+    std::ifstream in(untold, std::ios::binary);
+    std::vector<wxString> paths;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty()) paths.push_back(wxString(line.c_str(), *wxConvFileName));
+    }
+    if (!in.is_open()) return;
+    in.close();
+    std::remove(untold.c_str());
+    if (paths.empty()) return;
+    const wxString text =
+        "Unsaved changes of an earlier session were kept in " + QuotedList(paths) + ".";
+    frame_->SetStatusText(text);
+    if (messagesToStderr_) std::fprintf(stderr, "%s\n", static_cast<const char*>(text.utf8_str()));
+}
+
 int COrvoApp::OnExit() {
     if (docManager_) {
         wxConfigBase* config = wxConfigBase::Get();
@@ -308,6 +502,8 @@ int COrvoApp::OnExit() {
         delete docManager_;
         docManager_ = nullptr;
     }
+    // The socket and the lock file go.
+    instance_.reset();
     return wxApp::OnExit();
 }
 

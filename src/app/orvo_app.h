@@ -10,9 +10,9 @@
 
 class CMainFrame;
 class InstanceLink;
+class ModalDialogs;
 class wxDocManager;
 class wxDocument;
-class wxModalDialogHook;
 
 class COrvoApp : public wxApp {
   public:
@@ -29,6 +29,14 @@ class COrvoApp : public wxApp {
   private:
     bool Fatal(const char* message);
     bool OpenFiles(const wxArrayString& files);
+    bool TakeHandOver(const wxArrayString& files);
+    void TellNotHandedOver(const wxArrayString& files);
+    void HandleEndSignals();
+    static void OnEndSignal(int signal);
+    void EndBySignal(int signal);
+    void KeepModifiedDocuments();
+    void CloseAfterSignal();
+    void TellKeptDocuments();
     bool Printing() const { return printOnPrinter_ || printToPdf_; }
     void PrintAndEnd(wxDocument& doc);
     void StartTiming();
@@ -37,7 +45,7 @@ class COrvoApp : public wxApp {
 
     tarvella::Session session_;
     std::unique_ptr<InstanceLink> instance_;
-    std::unique_ptr<wxModalDialogHook> messageHook_;
+    std::unique_ptr<ModalDialogs> dialogs_;
     wxDocManager* docManager_ = nullptr;
     CMainFrame* frame_ = nullptr;
     wxArrayString files_;
@@ -45,6 +53,9 @@ class COrvoApp : public wxApp {
     bool messagesToStderr_ = false;
     bool timing_ = false;
     bool endAtOnce_ = false;
+    bool endingBySignal_ = false;
+    int endSignal_ = 0;
+    int closeTries_ = 0;
     // Printing without a dialog, then the end of the run.
     bool printOnPrinter_ = false;
     bool printToPdf_ = false;

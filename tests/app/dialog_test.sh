@@ -194,6 +194,8 @@ ayanamsa_unsaved)
     start
     wait_for_report
     stop_all
+    # Ended by a signal, that run may have kept its document; only this run's files count here.
+    rm -rf "$data/recovered"
     cp "$data/pref.vkp" "$home/pref.vkp"
     mkfifo "$home/messages"
     cat "$home/messages" >>"$home/stderr" &

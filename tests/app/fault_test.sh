@@ -208,8 +208,8 @@ two_start_at_once)
             fail "$round: $(xdotool search --onlyvisible --name "^Tarvella" | wc -l) windows"
         [[ ! -s $home/stderr ]] || fail "$round: $(cat "$home/stderr")"
         stop_all
-        # A killed copy leaves its lock behind; a clean exit removes it.
-        rm -f "$lock"
+        # Ended by a signal, the copy kept its new document, which the next start would tell of.
+        rm -rf "$lock" "$data/recovered"
     done
     ;;
 *)

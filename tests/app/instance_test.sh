@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# The one running copy: later starts facing a stopped copy or a stale lock, and signals that end
+# the running copy.
+#   instance_test.sh TEST PROGRAM PIXEL_PROBE
+set -euo pipefail
+test=$1 program=$(realpath "$2") probe=$(realpath "$3")
+
+source "$(dirname "$0")/lib.sh"
+
+lock=$home/.TarvellaSoftwareFromMorrowgate
+socket=$lock.socket
+kept=$data/recovered
+
+alive() { kill -0 "$1" 2>/dev/null; }
+
+# A lock file as the lock's own code writes it: the process id, a NUL, mode 0600.
+write_lock() {
+    printf '%d\0' "$1" >"$lock"
+    chmod 600 "$lock"
+}
+
+# A later start with one file ends of itself within SECONDS; sets $status.
+later_start() {  # later_start SECONDS FILE
+    status=0
+    (cd "$home" && timeout "$1" "$program" --messages-to-stderr --no-splash "$2") \
+        2>>"$home/stderr" || status=$?
+    (( status != 124 )) || fail "the later start did not end: $(cat "$home/stderr")"
+}
+
+# The later start opened FILE itself: its report shows, and the file became the last chart.
+opens_itself() {
+    wait_for_report
+    wait_for 5 cmp -s "$1" "$data/lastdata.vkt" || fail "the file was not opened"
+    [[ $(tr -d '\0' <"$lock") == "${pids[-1]}" ]] || fail "the lock names $(tr -d '\0' <"$lock")"
+}
+
+# Ends the running copy with SIGNAL; it must end by itself with exit status 0, leaving neither
+# its lock nor its socket.
+ends_cleanly() {  # ends_cleanly SIGNAL PID
+    kill -"$1" "$2"
+    wait_until 10 '! alive $2' || { kill -KILL "$2"; fail "SIG$1: still running"; }
+    local code=0
+    wait "$2" || code=$?
+    [[ $code == 0 ]] || fail "SIG$1: exit status $code: $(cat "$home/stderr")"
+    [[ ! -e $lock && ! -e $socket ]] || fail "SIG$1: left $(ls -A "$home")"
+    pids=()
+}
+
+# A modified document: a click on a row divides it.
+modify_document() {
+    xdotool mousemove $(( origin_x + 100 )) $(( origin_y + 95 )) click 1
+    wait_until 5 '[[ "$(line "$data/lastdata.vkt" 26)" == 2 ]]' || fail "the click did nothing"
+}
+
+# The document was kept whole in a file of its own, and named on standard error.
+kept_as() {  # kept_as NAME
+    [[ -f $kept/$1 ]] || fail "not kept: $(ls -A "$kept" 2>&1)"
+    cmp -s "$kept/$1" "$data/lastdata.vkt" || fail "$1 does not hold the document"
+    grep -qF "unsaved changes are kept in \"$kept/$1\"." "$home/stderr" ||
+        fail "not told: $(cat "$home/stderr")"
+}
+
+case $test in
+stopped_copy)
+    # The running copy answers nothing: the later start says so, naming the file, and fails.
+    start --no-splash
+    running=${pids[-1]}
+    wait_for_report
+    chart_text 2001 1 >"$home/other.vkt"
+    kill -STOP "$running"
+    later_start 15 other.vkt
+    kill -CONT "$running"
+    (( status != 0 )) || fail "the later start ended with 0"
+    grep -qF "does not answer" "$home/stderr" || fail "not told: $(cat "$home/stderr")"
+    grep -qxF "$home/other.vkt" "$home/stderr" || fail "the file not named: $(cat "$home/stderr")"
+    # Woken again, the running copy still takes files from later starts.
+    : >"$home/stderr"
+    later_start 15 other.vkt
+    [[ $status == 0 ]] || fail "hand-over after waking: $status: $(cat "$home/stderr")"
+    wait_for 10 cmp -s "$home/other.vkt" "$data/lastdata.vkt" || fail "the file was not opened"
+    ;;
+stale_lock)
+    chart_text 2001 1 >"$home/other.vkt"
+    # The lock names a live process of another program, as after a crash and a reused id.
+    sleep 60 &
+    pids+=($!)
+    write_lock $!
+    start --no-splash "$home/other.vkt"
+    opens_itself "$home/other.vkt"
+    stop_all
+    # It names a process with our program's name that does not answer, beside a socket file that
+    # nothing listens on: the start waits for it a little, then opens the file itself.
+    rm -f "$data/lastdata.vkt" "$lock"
+    mkdir -p "$home/bin"
+    cp "$(command -v sleep)" "$home/bin/tarvella"
+    "$home/bin/tarvella" 60 &
+    pids+=($!)
+    write_lock $!
+    : >"$socket"
+    start --no-splash "$home/other.vkt"
+    opens_itself "$home/other.vkt"
+    [[ -S $socket ]] || fail "the socket was not made anew"
+    ;;
+sigterm_keeps_document)
+    mkdir -p "$data"
+    chart_text 1999 1 >"$data/lastdata.vkt"
+    start --no-splash
+    running=${pids[-1]}
+    wait_for_report
+    modify_document
+    ends_cleanly TERM "$running"
+    kept_as VKT1.vkt
+    # The next start tells of it once; the file stays for the user to open.
+    : >"$home/stderr"
+    start --no-splash
+    wait_for_report
+    wait_for 5 grep -qxF "Unsaved changes of an earlier session were kept in \"$kept/VKT1.vkt\"." \
+        "$home/stderr" || fail "not told at the next start: $(cat "$home/stderr")"
+    ends_cleanly TERM "${pids[-1]}"
+    [[ -f $kept/VKT1.vkt ]] || fail "the kept file went"
+    # Not told again; and with no document open, the signal still ends the program.
+    : >"$home/stderr"
+    start --no-splash
+    wait_for_report
+    xdotool windowfocus --sync "$main"
+    xdotool key --delay 400 alt+f c
+    wait_until 5 '[[ "$(xdotool getwindowname "$main")" == Tarvella ]]' || fail "not closed"
+    ends_cleanly TERM "${pids[-1]}"
+    [[ ! -s $home/stderr ]] || fail "told again: $(cat "$home/stderr")"
+    ;;
+signals_with_dialog_open)
+    # Interrupt and hang-up end the program too, also while a modal dialog waits for the user:
+    # the data dialog, and the question whether to save. Job control, so that the program started
+    # in the background does not inherit an ignored SIGINT.
+    set -m
+    mkdir -p "$data"
+    for case in "INT|ctrl+d|Enter Data" "HUP|alt+f x|Tarvella"; do
+        IFS='|' read -r signal keys title <<<"$case"
+        rm -rf "$kept"
+        chart_text 1999 1 >"$data/lastdata.vkt"
+        : >"$home/stderr"
+        start --no-splash
+        running=${pids[-1]}
+        wait_for_report
+        modify_document
+        xdotool windowfocus --sync "$main"
+        xdotool key --delay 400 $keys
+        wait_until 5 '[[ -n $(xdotool search --onlyvisible --name "^$title\$" | grep -vx "$main") ]]' ||
+            fail "SIG$signal: no dialog \"$title\""
+        ends_cleanly "$signal" "$running"
+        kept_as VKT1.vkt
+    done
+    ;;
+*)
+    fail "no test $test"
+    ;;
+esac
+echo "PASS: $test"
