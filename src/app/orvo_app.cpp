@@ -485,8 +485,8 @@ void COrvoApp::TellKeptDocuments() {
     if (paths.empty()) return;
     const wxString text =
         "Unsaved changes of an earlier session were kept in " + QuotedList(paths) + ".";
-    frame_->SetStatusText(text);
-    if (messagesToStderr_) std::fprintf(stderr, "%s\n", static_cast<const char*>(text.utf8_str()));
+    // The status bar of the main window, or standard error under test, as other notices go.
+    wxLogStatus(frame_, "%s", text);
 }
 
 int COrvoApp::OnExit() {

@@ -114,7 +114,7 @@ sigterm_keeps_document)
     : >"$home/stderr"
     start --no-splash
     wait_for_report
-    wait_for 5 grep -qxF "Unsaved changes of an earlier session were kept in \"$kept/VKT1.vkt\"." \
+    wait_for 5 grep -qF "Unsaved changes of an earlier session were kept in \"$kept/VKT1.vkt\"." \
         "$home/stderr" || fail "not told at the next start: $(cat "$home/stderr")"
     ends_cleanly TERM "${pids[-1]}"
     [[ -f $kept/VKT1.vkt ]] || fail "the kept file went"
