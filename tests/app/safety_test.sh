@@ -111,6 +111,37 @@ refused_when_handed_over)
     bad_files_unchanged
     kill -0 "$pid" || fail "the running copy ended"
     ;;
+refused_from_the_open_dialog_and_recent_files)
+    make_bad_files
+    chart_text 1999 2 >"$home/chart.vkt"
+    mkdir -p "$home/.config"
+    printf '[Recent File List]\nfile1=%s\n' "$home/bad/cut10.vkt" >"$home/.config/tarvella.conf"
+    start --no-splash "$home/chart.vkt"
+    wait_for_report
+    wait_for 5 cmp -s "$home/chart.vkt" "$data/lastdata.vkt" || fail "the document did not open"
+    # File > Open, the platform's dialog, a path typed into it.
+    xdotool windowfocus --sync "$main"
+    xdotool key ctrl+o
+    chooser=
+    wait_until 10 'chooser=$(xdotool search --onlyvisible --name "^Open" | grep -vx "$main" | head -1); [[ -n $chooser ]]' ||
+        fail "no Open dialog"
+    xdotool windowfocus --sync "$chooser"
+    sleep 0.5
+    xdotool key ctrl+l
+    xdotool type --delay 20 "$home/bad/notes.vkt"
+    xdotool key Return
+    wait_for 10 told_about "$home/bad/notes.vkt" "$home/stderr" ||
+        fail "Open: not told: $(cat "$home/stderr")"
+    # The recent files: the first entry of the list.
+    xdotool windowfocus --sync "$main"
+    xdotool key --delay 400 alt+f f 2  # the document opened first is entry 1
+    wait_for 10 told_about "$home/bad/cut10.vkt" "$home/stderr" ||
+        fail "recent file: not told: $(cat "$home/stderr")"
+    cmp -s "$home/chart.vkt" "$data/lastdata.vkt" || fail "the last chart was replaced"
+    [[ "$(xdotool getwindowname "$main")" == "Tarvella - chart.vkt" ]] ||
+        fail "a window came up: $(xdotool getwindowname "$main")"
+    bad_files_unchanged
+    ;;
 damaged_data_files_are_kept)
     mkdir -p "$data"
     chart_text 2003 3 | head -n 10 >"$data/lastdata.vkt"
