@@ -1,6 +1,6 @@
-// Speed of one whole drawing of a report, as every repaint does it: the division (24 transit
-// searches) or the event search, and the layout of every text with its plain text, into a canvas
-// that draws nothing. The goal is 200 microseconds each.
+// Speed of one whole drawing of a report, as every repaint does it: the report model (the
+// division's 13 transit searches, or the event search) and the layout of every text with its plain
+// text, into a canvas that draws nothing. The goal is 200 microseconds each.
 
 #include <benchmark/benchmark.h>
 
@@ -37,13 +37,13 @@ void BM_PeriodReportPrinted(benchmark::State& state) {
 }
 BENCHMARK(BM_PeriodReportPrinted)->Unit(benchmark::kMicrosecond);
 
-// The default event lies in the 5th AD: ten searches before it is found.
+// The default event lies in the 5th AD: six searches before it is found.
 void BM_EventReport(benchmark::State& state) {
     DrawLevel(state, kEventLevel, false);
 }
 BENCHMARK(BM_EventReport)->Unit(benchmark::kMicrosecond);
 
-// An event outside the MD costs the most: all 24 searches.
+// An event outside the MD costs the most: all 13 boundaries of the ADs.
 void BM_EventReportNotFound(benchmark::State& state) {
     SunContext sun{F().table, F().ayanamsa};
     NullCanvas canvas;

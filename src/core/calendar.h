@@ -3,6 +3,19 @@
 
 namespace tarvella {
 
+struct CivilDate {
+    int year = 0;
+    int month = 1;  // 1..12
+    int day = 1;    // 1..31
+    bool operator==(const CivilDate&) const = default;
+};
+
+// A civil date with its decimal hour in [0, 24), in Universal Time or in a zone's local time.
+struct CivilInstant {
+    CivilDate date;
+    double hour = 0.0;
+};
+
 int IsLeapYear(int year);
 
 // Length of month 1..12 in that year; 0 for a month outside 1..12.

@@ -48,6 +48,18 @@ int IsOnArc(double from, double x, double to) {
 
 bool FindSunTransit(SunContext& sun, double target, double start, int& year, int& month, int& day,
                     double& hours, const ZoneSpec& zone) {
+    SunTransit found;
+    if (!FindSunTransit(sun, target, start, {year, month, day}, zone, found)) return false;
+    year = found.local.date.year;
+    month = found.local.date.month;
+    day = found.local.date.day;
+    hours = found.local.hour;
+    return true;
+}
+
+bool FindSunTransit(SunContext& sun, double target, double start, CivilDate anchor,
+                    const ZoneSpec& zone, SunTransit& found) {
+    const int year = anchor.year, month = anchor.month, day = anchor.day;
     if (!std::isfinite(target) || !std::isfinite(start) || !std::isfinite(zone.utOffset)) {
         return false;
     }
@@ -93,15 +105,13 @@ bool FindSunTransit(SunContext& sun, double target, double start, int& year, int
                 h = 12.0 + HalfDayHours(v12, t, vn);
             }
             if (h >= 0.0) {
+                const CivilInstant ut{{sy, sm, sd}, h};
                 int ry = sy, rm = sm, rd = sd;
                 h -= zone.utOffset;
                 CarryHours(ry, rm, rd, h);
                 // A zone beyond one carry is no real zone; refuse rather than show a bad hour.
                 if (!(h >= 0.0 && h < 24.0)) return false;
-                year = ry;
-                month = rm;
-                day = rd;
-                hours = h;
+                found = {ut, {{ry, rm, rd}, h}};
                 return true;
             }
         }

@@ -91,8 +91,19 @@ bool BoundaryInstant(SunContext& sun, const ChartData& chart, double longitude, 
     month = chart.birth.month;
     day = chart.birth.day;
     hour = 0.0;
-    return FindSunTransit(sun, longitude, chart.birth.sunLongitude, year, month, day, hour,
-                          chart.eventZone);
+    SunTransit found;
+    if (!BoundaryInstant(sun, chart, longitude, found)) return false;
+    year = found.local.date.year;
+    month = found.local.date.month;
+    day = found.local.date.day;
+    hour = found.local.hour;
+    return true;
+}
+
+bool BoundaryInstant(SunContext& sun, const ChartData& chart, double longitude, SunTransit& found) {
+    return FindSunTransit(sun, longitude, chart.birth.sunLongitude,
+                          {chart.dasaStartYear, chart.birth.month, chart.birth.day},
+                          chart.eventZone, found);
 }
 
 ZodiacPosition SplitLongitude(double longitude) {
@@ -120,8 +131,15 @@ LevelDivision DivideLevel(SunContext& sun, const ChartData& original) {
     for (int k = 0; k < 13; ++k) {
         Boundary& boundary = d.boundaries[static_cast<std::size_t>(k)];
         boundary.longitude = k == 12 ? LevelEndLongitude(chart) : b;
-        boundary.found = BoundaryInstant(sun, chart, boundary.longitude, boundary.year,
-                                         boundary.month, boundary.day, boundary.hour);
+        SunTransit found;
+        boundary.found = BoundaryInstant(sun, chart, boundary.longitude, found);
+        if (boundary.found) {
+            boundary.year = found.local.date.year;
+            boundary.month = found.local.date.month;
+            boundary.day = found.local.date.day;
+            boundary.hour = found.local.hour;
+            boundary.ut = found.ut;
+        }
         boundary.position = SplitLongitude(boundary.longitude);
         b += d.arc;
     }

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "core/sun_ephemeris.h"
+#include "core/transit.h"
 #include "document/chart_data.h"
 
 namespace tarvella {
@@ -35,6 +36,7 @@ struct Boundary {
     int day = 1;
     double hour = 0.0;  // [0, 24)
     ZodiacPosition position;
+    CivilInstant ut{};  // the same instant in Universal Time
 };
 
 struct LevelDivision {
@@ -62,6 +64,7 @@ double LevelEndLongitude(const ChartData& chart);
 // birthday in the MD's start year. False when it lies outside the Sun table.
 bool BoundaryInstant(SunContext& sun, const ChartData& chart, double longitude, int& year,
                      int& month, int& day, double& hour);
+bool BoundaryInstant(SunContext& sun, const ChartData& chart, double longitude, SunTransit& found);
 
 // The longitude reduced below 360, rounded to the whole arc-second, and split.
 ZodiacPosition SplitLongitude(double longitude);

@@ -24,11 +24,17 @@ struct EventPath {
 int IsEarlier(int y1, int m1, int d1, double h1, int y2, int m2, int d2, double h2);
 
 // The AD whose start and end instants enclose the event, 0..11, or 12 (also when an instant lies
-// outside the Sun table).
+// outside the Sun table). The thirteen boundaries of the ADs are sought once each.
 int FindAntardasa(SunContext& sun, const ChartData& chart);
 
-// The whole search. Stores what it finds in the chart: adIndex, pdIndex, sdIndex and padIndex are
-// written only for the tiers found, so a failed search never leaves an index outside 0..11.
+// The whole search, leaving the chart as it is.
+EventPath FindEventPath(SunContext& sun, const ChartData& chart);
+
+// What the search found, stored in the chart: adIndex, pdIndex, sdIndex and padIndex are written
+// only for the tiers found, so a failed search never leaves an index outside 0..11.
+void StoreEventPath(ChartData& chart, const EventPath& path);
+
+// FindEventPath, then StoreEventPath.
 EventPath LocateEvent(SunContext& sun, ChartData& chart);
 
 }  // namespace tarvella

@@ -1,5 +1,7 @@
 #include "view/navigation.h"
 
+#include "view/report_geometry.h"
+
 namespace tarvella {
 namespace {
 
@@ -10,28 +12,39 @@ int FloorDiv(int a, int b) {
 
 }  // namespace
 
+namespace {
+constexpr const ReportGeometry& g = kReportGeometry;
+}  // namespace
+static_assert(g.linkSlot == kLevelUpRow && g.pathColumns == kEventColumns);
+
 int RowAtPoint(ReportPoint p, int level) {
-    const int row = FloorDiv(p.y - 90, 24);
-    if (row < 0 || row > kLevelUpRow || row == 12) return kNoHighlight;
-    if (p.x < 8 || p.x > 500) return kNoHighlight;
-    if (row == kLevelUpRow && (p.x < 168 || p.x > 340 || level == 1)) return kNoHighlight;
+    const int row = FloorDiv(p.y - g.screenRowTop, g.rowPitch);
+    if (row < 0 || row > g.linkSlot || (row >= g.rows && row != g.linkSlot)) return kNoHighlight;
+    if (p.x < g.columnLeft || p.x > g.columnRight) return kNoHighlight;
+    if (row == g.linkSlot && (p.x < g.linkLeft || p.x > g.linkRight || level == 1)) {
+        return kNoHighlight;
+    }
     return row;
 }
 
 int ColumnAtPoint(ReportPoint p) {
-    const int col = FloorDiv(p.x - 50, 80);
-    if (col < 0 || col >= kEventColumns) return kNoHighlight;
-    if (p.y < 298 || p.y > 322) return kNoHighlight;
+    const int col = FloorDiv(p.x - g.pathLeft, g.pathPitch);
+    if (col < 0 || col >= g.pathColumns) return kNoHighlight;
+    if (p.y < g.pathTop || p.y > g.pathTop + g.pathHeight) return kNoHighlight;
     return col;
 }
 
+// The boxes stand a little clear of what they outline: a row's box a few units outside the text
+// column and above the row's texts, a column's box around the path's line.
 OutlineBox RowOutline(int row) {
-    if (row == kLevelUpRow) return {168, 399, 340, 423};
-    return {4, 87 + 24 * row, 504, 111 + 24 * row};
+    const int top = g.RowTop(row, false) - 3;
+    if (row == g.linkSlot) return {g.linkLeft, top, g.linkRight, top + g.rowPitch};
+    return {g.columnLeft - 4, top, g.columnRight + 4, top + g.rowPitch};
 }
 
 OutlineBox ColumnOutline(int column) {
-    return {47 + 80 * column, 294, 127 + 80 * column, 326};
+    const int left = g.PathColumnLeft(column) - 3;
+    return {left, g.pathTop - 4, left + g.pathPitch, g.pathTop + g.pathHeight + 4};
 }
 
 bool RowIsOutlined(int level, int row) {
