@@ -7,6 +7,7 @@
 #include "core/sun_ephemeris.h"
 #include "core/transit.h"
 #include "document/chart_data.h"
+#include "document/period_path.h"
 
 namespace tarvella {
 
@@ -41,17 +42,13 @@ struct Boundary {
 
 struct LevelDivision {
     int level = 1;
+    PeriodPath path;  // the level and the periods selected above it
     double arc = 0.0;
     double start = 0.0;                   // unreduced
     std::array<Boundary, 13> boundaries;  // row k runs from boundary k to k + 1
 };
 
 double LevelArc(int level, int dasaYears);
-
-// The chart with its level (1..6), MD length and sub-period indices brought into the ranges the
-// tables hold. The chart readers keep these in range; a chart from anywhere else still never reads
-// a table outside its bounds or overflows an index product.
-ChartData WithinTables(const ChartData& chart);
 
 // Longitude at which the period divided at the chart's level begins (unreduced).
 double LevelStartLongitude(const ChartData& chart);

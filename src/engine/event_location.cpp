@@ -14,10 +14,11 @@ int IsEarlier(int y1, int m1, int d1, double h1, int y2, int m2, int d2, double 
     return h1 < h2 ? 1 : 0;
 }
 
-int FindAntardasa(SunContext& sun, const ChartData& chart) {
+int FindAntardasa(SunContext& sun, const ChartData& original) {
+    const ChartData chart = WithinTables(original);
     const ChartMoment& e = chart.event;
     const double eventHour = e.hour + e.minute / 60.0;
-    const double arc = LevelArc(1, std::clamp(chart.dasaYears, 1, 12));
+    const double arc = LevelArc(1, chart.dasaYears);
     double t = chart.birth.sunLongitude;
     // The end of one AD is the start of the next: the same target, so the same instant.
     int y1, m1, d1, y2, m2, d2;
@@ -41,13 +42,14 @@ int FindAntardasa(SunContext& sun, const ChartData& chart) {
     return kNoAntardasa;
 }
 
-EventPath FindEventPath(SunContext& sun, const ChartData& chart) {
+EventPath FindEventPath(SunContext& sun, const ChartData& original) {
+    const ChartData chart = WithinTables(original);
     EventPath path;
     path.adIndex = FindAntardasa(sun, chart);
     if (path.adIndex == kNoAntardasa) return path;
 
     const double sunAtEvent = chart.event.sunLongitude;
-    const int n = std::clamp(chart.dasaYears, 1, 12);
+    const int n = chart.dasaYears;
     double start =
         chart.birth.sunLongitude + static_cast<double>(path.adIndex * n) * LevelFactors[0];
     // The AD's end as the AD search saw it; each tier's last sub-period closes exactly on its
@@ -58,8 +60,8 @@ EventPath FindEventPath(SunContext& sun, const ChartData& chart) {
 
     for (int tier = 0; tier < kLowerTiers; ++tier) {
         int found = -1;
-        for (int j = 0; j < 12; ++j) {
-            const double end = j == 11 ? parentEnd : arc + start;
+        for (int j = 0; j < kPeriodsPerTier; ++j) {
+            const double end = j == kPeriodsPerTier - 1 ? parentEnd : arc + start;
             if (IsOnArc(start, sunAtEvent, end)) {
                 found = j;
                 parentEnd = end;
@@ -76,12 +78,7 @@ EventPath FindEventPath(SunContext& sun, const ChartData& chart) {
 }
 
 void StoreEventPath(ChartData& chart, const EventPath& path) {
-    if (path.adIndex == kNoAntardasa) return;
-    chart.adIndex = path.adIndex;
-    int* stored[kLowerTiers - 1] = {&chart.pdIndex, &chart.sdIndex, &chart.padIndex};
-    for (int tier = 0; tier < std::min(path.tiersFound, kLowerTiers - 1); ++tier) {
-        *stored[tier] = path.tierIndex[static_cast<std::size_t>(tier)];
-    }
+    SetPath(chart, path.Within(PathOf(chart)));
 }
 
 EventPath LocateEvent(SunContext& sun, ChartData& chart) {

@@ -1,10 +1,12 @@
 // Event mode: the sub-periods of the six tiers that contain the chart's event.
 #pragma once
 
+#include <algorithm>
 #include <array>
 
 #include "core/sun_ephemeris.h"
 #include "document/chart_data.h"
+#include "document/period_path.h"
 
 namespace tarvella {
 
@@ -18,6 +20,20 @@ struct EventPath {
     int tiersFound = 0;          // lower tiers found, 0..4; below 4 after an AD means the error
     std::array<int, kLowerTiers> tierIndex{};  // index found in each lower tier, 0..11
     bool Complete() const { return adIndex != kNoAntardasa && tiersFound == kLowerTiers; }
+    // Tiers of the path that were found: none, the AD, or the AD and the PD, ... down to the PAD.
+    int PathTiersFound() const {
+        if (adIndex < 0 || adIndex >= kPeriodsPerTier) return 0;
+        return 1 + std::clamp(tiersFound, 0, kPathTiers - 1);
+    }
+    // The indices of the tiers found, put in `path` from the AD down to `tiers` of them.
+    PeriodPath Within(PeriodPath path, int tiers = kPathTiers) const {
+        const int found = std::min(tiers, PathTiersFound());
+        for (int tier = 0; tier < found; ++tier) {
+            path.index[static_cast<std::size_t>(tier)] =
+                tier == kAdTier ? adIndex : tierIndex[static_cast<std::size_t>(tier - 1)];
+        }
+        return path;
+    }
 };
 
 // 1 when (y1, m1, d1, h1) comes strictly before (y2, m2, d2, h2).

@@ -21,11 +21,9 @@ ReportModel BuildReport(SunContext& sun, const ChartData& chart, int level) {
 
 void ApplyReport(ChartData& chart, const ReportModel& report) {
     if (!report.IsEvent()) return;
-    chart.adIndex = report.chart.adIndex;
-    chart.pdIndex = report.chart.pdIndex;
-    chart.sdIndex = report.chart.sdIndex;
-    chart.padIndex = report.chart.padIndex;
-    StoreEventPath(chart, report.event);
+    PeriodPath path = report.event.Within(PathOf(report.chart));
+    path.level = chart.level;
+    SetPath(chart, path);
 }
 
 }  // namespace tarvella

@@ -52,44 +52,32 @@ bool RowIsOutlined(int level, int row) {
 }
 
 bool ApplyRowClick(ChartData& chart, int row) {
-    const int before = chart.level;
+    PeriodPath path = PathOf(chart);
     if (row == kLevelUpRow) {
-        if (chart.level >= 2 && chart.level <= 5) --chart.level;
-    } else if (row >= 0 && row < 12) {
-        switch (chart.level) {
-            case 1:
-                chart.adIndex = row;
-                break;
-            case 2:
-                chart.pdIndex = row;
-                break;
-            case 3:
-                chart.sdIndex = row;
-                break;
-            case 4:
-                chart.padIndex = row;
-                break;
-            default:
-                return false;  // level 5 and damaged levels lead nowhere
+        if (path.level < 2 || path.level > kDeepestLevel) return false;
+        --path.level;
+    } else {
+        // Level 5 and damaged levels lead nowhere.
+        if (row < 0 || row >= kPeriodsPerTier || path.level < 1 || path.level >= kDeepestLevel) {
+            return false;
         }
-        ++chart.level;
+        path.index[static_cast<std::size_t>(path.level - 1)] = row;
+        ++path.level;
     }
-    return chart.level != before;
+    SetPath(chart, path);
+    return true;
 }
 
 bool EventColumnFound(const EventPath& path, int column) {
-    if (column < 0 || column >= kEventColumns) return false;
-    if (column == 0) return true;
-    return path.adIndex >= 0 && path.adIndex < 12 && path.tiersFound >= column - 1;
+    return column >= 0 && column < kEventColumns && column <= path.PathTiersFound();
 }
 
 bool ApplyEventClick(ChartData& chart, int column, const EventPath& path) {
     if (!EventColumnFound(path, column)) return false;
     // The level opened divides the period the path selects, so it takes the path's indices.
-    if (column >= 1) chart.adIndex = path.adIndex;
-    int* const lower[] = {&chart.pdIndex, &chart.sdIndex, &chart.padIndex};
-    for (int tier = 0; tier + 1 < column; ++tier) *lower[tier] = path.tierIndex[tier];
-    chart.level = column + 1;
+    PeriodPath opened = path.Within(PathOf(chart), column);
+    opened.level = column + 1;
+    SetPath(chart, opened);
     return true;
 }
 

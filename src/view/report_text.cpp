@@ -75,10 +75,10 @@ BoundaryTexts FormatBoundary(const Boundary& b) {
 }
 
 std::string CaptionText(const ChartData& c) {
-    const char* ad = OrdinalNames[static_cast<std::size_t>(c.adIndex)];
-    const char* pd = OrdinalNames[static_cast<std::size_t>(c.pdIndex)];
-    const char* sd = OrdinalNames[static_cast<std::size_t>(c.sdIndex)];
-    const char* pad = OrdinalNames[static_cast<std::size_t>(c.padIndex)];
+    const auto name = [&c](int tier) {
+        return OrdinalNames[static_cast<std::size_t>(PathIndex(c, tier))];
+    };
+    const char *ad = name(kAdTier), *pd = name(kPdTier), *sd = name(kSdTier), *pad = name(kPadTier);
     switch (c.level) {
         case 1:
             return "Antardasas in MD\r\n\r\n";
@@ -121,7 +121,7 @@ std::array<std::string, 3> EventDataTexts(const ChartData& c) {
 
 std::vector<std::string> EventPathTexts(const EventPath& path) {
     std::vector<std::string> texts{"Given MD "};
-    if (path.adIndex < 0 || path.adIndex >= 12) return texts;
+    if (path.PathTiersFound() == 0) return texts;
     texts.push_back(Format("%sAD ", EventLabels[static_cast<std::size_t>(path.adIndex)]));
     for (int k = 0; k < std::min(path.tiersFound, kLowerTiers); ++k) {
         const auto tier = static_cast<std::size_t>(k);
