@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/ayanamsa.h"
+#include "core/calendar.h"
 #include "core/chart_moment.h"
 
 namespace tarvella {
@@ -23,6 +24,12 @@ inline constexpr std::int64_t kSunFileSize =
 // Byte offset of a date's slot: 16 x (372 x year + 31 x month + day - 669632). 64-bit, so any
 // int date gives an offset that the range check can refuse.
 std::int64_t SlotOffset(int year, int month, int day);
+
+// Slots counted from the first of 1800: every day number 1..31 of every month has one, whether
+// the month has that day or not. SlotDate is the inverse, from the slot's number back to its
+// year, month and day number.
+std::int64_t SlotNumber(CivilDate date);
+CivilDate SlotDate(std::int64_t slot);
 
 // A value is an IEEE double stored as two big-endian 32-bit words, the low word first.
 double DecodeSunValue(const unsigned char* bytes);

@@ -24,17 +24,6 @@ double HalfDayHours(double from, double target, double to) {
     return span > 0.0 ? 12.0 * Wrap(target - from) / span : 0.0;
 }
 
-// The next day slot: every day number 1..31 of every month has one.
-void NextSlot(int& year, int& month, int& day) {
-    if (++day > 31) {
-        day = 1;
-        if (++month > 12) {
-            month = 1;
-            ++year;
-        }
-    }
-}
-
 }  // namespace
 
 int IsOnArc(double from, double x, double to) {
@@ -94,7 +83,10 @@ bool FindSunTransit(SunContext& sun, double target, double start, CivilDate anch
         const double v0 = v;
         const double v12 = ReduceDegrees(values[2 * j + 1] + c);
         const int sy = y, sm = m, sd = d;
-        NextSlot(y, m, d);
+        const CivilDate next = SlotDate(SlotNumber({y, m, d}) + 1);
+        y = next.year;
+        m = next.month;
+        d = next.day;
         c = AyanamsaCorrection(sun.ayanamsa, y, m, d);
         const double vn = ReduceDegrees(values[2 * j + 2] + c);
         if (sd <= DaysInMonth(sy, sm)) {
