@@ -56,6 +56,28 @@ void BM_EventReportNotFound(benchmark::State& state) {
 }
 BENCHMARK(BM_EventReportNotFound)->Unit(benchmark::kMicrosecond);
 
+// The parts of a repaint and of a Copy: the model alone, its drawing, its plain text.
+void BM_ReportModel(benchmark::State& state) {
+    SunContext sun{F().table, F().ayanamsa};
+    for (auto _ : state) benchmark::DoNotOptimize(BuildReport(sun, F().chart));
+}
+BENCHMARK(BM_ReportModel)->Unit(benchmark::kMicrosecond);
+
+void BM_ReportDrawing(benchmark::State& state) {
+    SunContext sun{F().table, F().ayanamsa};
+    const ReportModel report = BuildReport(sun, F().chart);
+    NullCanvas canvas;
+    for (auto _ : state) DrawReportModel(canvas, {}, report);
+}
+BENCHMARK(BM_ReportDrawing)->Unit(benchmark::kMicrosecond);
+
+void BM_ReportText(benchmark::State& state) {
+    SunContext sun{F().table, F().ayanamsa};
+    const ReportModel report = BuildReport(sun, F().chart);
+    for (auto _ : state) benchmark::DoNotOptimize(ReportText(report));
+}
+BENCHMARK(BM_ReportText)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

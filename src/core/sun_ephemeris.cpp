@@ -15,21 +15,6 @@ std::int64_t SlotOffset(int year, int month, int day) {
     return kSlotBytes * SlotNumber({year, month, day});
 }
 
-std::int64_t SlotNumber(CivilDate date) {
-    return std::int64_t{kSlotsPerYear} * (std::int64_t{date.year} - kFirstTableYear) +
-           std::int64_t{31} * (std::int64_t{date.month} - 1) + (std::int64_t{date.day} - 1);
-}
-
-CivilDate SlotDate(std::int64_t slot) {
-    std::int64_t years = slot / kSlotsPerYear, rest = slot % kSlotsPerYear;
-    if (rest < 0) {
-        rest += kSlotsPerYear;
-        --years;
-    }
-    return {static_cast<int>(kFirstTableYear + years), static_cast<int>(rest / 31) + 1,
-            static_cast<int>(rest % 31) + 1};
-}
-
 double DecodeSunValue(const unsigned char* b) {
     const std::uint64_t low = (std::uint64_t{b[0]} << 24) | (std::uint64_t{b[1]} << 16) |
                               (std::uint64_t{b[2]} << 8) | std::uint64_t{b[3]};

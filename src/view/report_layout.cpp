@@ -51,15 +51,15 @@ void DrawPeriodReport(const Drawing& d, const ReportModel& report) {
     d.Text(printing ? BirthLineText(c) : HintText(c.level), noteRect, kAlignCentre, kNoteFont,
            kNoteColour);
 
-    const auto& b = report.division.boundaries;
+    const std::array<BoundaryTexts, 13> b = FormatBoundaries(report.division);
     for (int k = 0; k < g.rows; ++k) {
         const int y = g.RowTop(k, printing);
         const auto row = static_cast<std::size_t>(k);
         d.Text(RowLabels[row], {g.labelLeft, y, kWide, kAllDown}, kAlignLeft, kRowFont,
                kLabelColour);
-        d.Boundary(g.startLeft, y, FormatBoundary(b[row]));
+        d.Boundary(g.startLeft, y, b[row]);
         d.Text(" - ", {g.dashLeft, y, kWide, kAllDown}, kAlignLeft, kRowFont, kLabelColour);
-        d.Boundary(g.endLeft, y, FormatBoundary(b[row + 1]));
+        d.Boundary(g.endLeft, y, b[row + 1]);
     }
 
     if (!printing && c.level > 1) {

@@ -74,6 +74,13 @@ BoundaryTexts FormatBoundary(const Boundary& b) {
     return t;
 }
 
+std::array<BoundaryTexts, 13> FormatBoundaries(const LevelDivision& division) {
+    std::array<BoundaryTexts, 13> texts;
+    for (std::size_t k = 0; k < texts.size(); ++k)
+        texts[k] = FormatBoundary(division.boundaries[k]);
+    return texts;
+}
+
 std::string CaptionText(const ChartData& c) {
     const auto name = [&c](int tier) {
         return OrdinalNames[static_cast<std::size_t>(PathIndex(c, tier))];
@@ -147,10 +154,10 @@ std::string ReportText(const ReportModel& report) {
     text.Append(ZoneLineText(c));
     text.Append(BirthLineText(c));
     text.Append("\r\n");
-    const auto& b = report.division.boundaries;
+    const std::array<BoundaryTexts, 13> b = FormatBoundaries(report.division);
     for (std::size_t k = 0; k < 12; ++k) {
-        const BoundaryTexts start = FormatBoundary(b[k]);
-        const BoundaryTexts end = FormatBoundary(b[k + 1]);
+        const BoundaryTexts& start = b[k];
+        const BoundaryTexts& end = b[k + 1];
         text.Append(RowLabels[k]);
         text.Append(start.when);
         text.Append(start.plainPosition);

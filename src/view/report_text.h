@@ -38,6 +38,8 @@ struct BoundaryTexts {
     std::string plainPosition;
 };
 BoundaryTexts FormatBoundary(const Boundary& boundary);
+// Each of the thirteen boundaries once: the end of a row is the start of the next.
+std::array<BoundaryTexts, 13> FormatBoundaries(const LevelDivision& division);
 
 // The lines of the report of a level; the chart is one of a report model.
 std::string CaptionText(const ChartData& chart);
