@@ -7,8 +7,10 @@ ReportModel BuildReport(SunContext& sun, const ChartData& chart) {
     report.chart = WithinTables(chart);
     if (report.IsEvent()) {
         report.event = FindEventPath(sun, report.chart);
+        report.path = report.event.Within(PathOf(report.chart));
     } else {
         report.division = DivideLevel(sun, report.chart);
+        report.path = report.division.path;
     }
     return report;
 }
@@ -21,7 +23,7 @@ ReportModel BuildReport(SunContext& sun, const ChartData& chart, int level) {
 
 void ApplyReport(ChartData& chart, const ReportModel& report) {
     if (!report.IsEvent()) return;
-    PeriodPath path = report.event.Within(PathOf(report.chart));
+    PeriodPath path = report.path;
     path.level = chart.level;
     SetPath(chart, path);
 }

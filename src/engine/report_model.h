@@ -16,6 +16,9 @@ struct ReportModel {
     ChartData chart;
     LevelDivision division;  // levels 1..5
     EventPath event;         // level 6: found tier by tier, or up to the tier that failed
+    // The level and the selected periods: those of the chart, and in the event report with the
+    // tiers the search found put in.
+    PeriodPath path;
     bool IsEvent() const { return chart.level == kEventLevel; }
 };
 

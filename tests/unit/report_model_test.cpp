@@ -130,6 +130,7 @@ TEST_F(ReportModelTest, OnlyApplyingTheEventReportStoresItsPath) {
     c.adIndex = c.pdIndex = c.sdIndex = c.padIndex = 0;
     const ReportModel report = BuildReport(sun_, c);
     ASSERT_TRUE(report.event.Complete());
+    EXPECT_EQ(report.path, (PeriodPath{kEventLevel, {4, 5, 9, 2}}));
     EXPECT_EQ((std::array{c.adIndex, c.pdIndex, c.sdIndex, c.padIndex}), (std::array{0, 0, 0, 0}));
     ApplyReport(c, report);
     EXPECT_EQ((std::array{c.adIndex, c.pdIndex, c.sdIndex, c.padIndex}), (std::array{4, 5, 9, 2}));
