@@ -1,5 +1,5 @@
-// The chart document: the bytes of a last-data text (the chart image) and the plain text of the
-// last report drawn. Views keep their own charts and reach the image through the chart files.
+// The chart document: the bytes of a last-data text (the chart image). Views keep their own charts
+// and reach the image through the chart files; each view's report text comes from its own chart.
 #pragma once
 
 #include <wx/docview.h>

@@ -23,10 +23,12 @@
 #include "app/print_settings_dialog.h"
 #include "document/chart_files.h"
 #include "document/field_exchange.h"
-#include "engine/event_location.h"
+#include "engine/report_model.h"
 #include "view/mail_attachment.h"
 #include "view/print_pages.h"
+#include "view/report_geometry.h"
 #include "view/report_layout.h"
+#include "view/report_text.h"
 
 namespace {
 
@@ -37,7 +39,7 @@ const wxColour kOutline(0, 120, 0);
 constexpr int kReportWidth = 550;
 constexpr int kReportHeight = 460;
 constexpr int kFilledExtent = 1600;
-constexpr int kRowPitch = 24;
+constexpr int kRowPitch = kReportGeometry.rowPitch;
 
 // A font height is the whole cell, ascent plus descent, as the report's metrics assume; Pango
 // sizes the em, and Arial's cell is 2288/2048 of its em.
@@ -269,8 +271,16 @@ void COrvoView::DrawReportOnScreen(wxDC& dc) {
     if (print_.printing || !started_) return;
     DcReportCanvas canvas(dc);
     SunContext sun = session_.Sun();
-    plainText_ = DrawReport(canvas, print_, sun, chart_);
+    const ReportModel report = BuildReport(sun, chart_);
+    ApplyReport(chart_, report);
+    DrawReportModel(canvas, print_, report);
     DrawHighlight(dc);
+}
+
+std::string COrvoView::ShownText() {
+    if (!started_) return {};
+    SunContext sun = session_.Sun();
+    return ReportText(BuildReport(sun, chart_));
 }
 
 tarvella::ReportPoint COrvoView::ReportPointAt(wxPoint client) const {
@@ -328,8 +338,9 @@ void COrvoView::MouseDown(wxPoint client) {
         const int column = ColumnAtPoint(p);
         if (column == kNoHighlight) return;
         SunContext sun = session_.Sun();
-        const EventPath path = LocateEvent(sun, chart_);
-        changed = ApplyEventClick(chart_, column, path);
+        const ReportModel report = BuildReport(sun, chart_);
+        ApplyReport(chart_, report);
+        changed = ApplyEventClick(chart_, column, report.event);
     } else {
         changed = ApplyRowClick(chart_, RowAtPoint(p, chart_.level));
     }
@@ -421,17 +432,15 @@ void COrvoView::OnPrint(wxDC& dc, int page, wxSize pagePixels, int pageCount) {
     DrawReportText(canvas, print_, PageNumberText(page, pageCount), kHeading, kAlignRight,
                    kHeadingFont, {});
 
-    // Each level is drawn with the chart's own path of selected periods; the view goes back to
-    // its level afterwards.
+    // Each level is the report of the chart's own path of selected periods at that level.
     SunContext sun = session_.Sun();
-    const int level = chart_.level;
     for (const PrintedLevel& printed :
-         LevelsOnPage(session_.preferences.printAllLevels, level, page)) {
-        chart_.level = printed.level;
+         LevelsOnPage(session_.preferences.printAllLevels, chart_.level, page)) {
+        const ReportModel report = BuildReport(sun, chart_, printed.level);
+        ApplyReport(chart_, report);
         print_.lowerHalf = printed.lowerHalf == 1;
-        DrawReport(canvas, print_, sun, chart_);
+        DrawReportModel(canvas, print_, report);
     }
-    chart_.level = level;
     print_.lowerHalf = false;
 }
 
@@ -504,7 +513,7 @@ tarvella::app::Mailer* COrvoView::MailerOrSayNone() const {
 }
 
 void COrvoView::OnCopyAsPlainText(wxCommandEvent&) {
-    tarvella::app::CopyTextToClipboard(GetFrame(), plainText_);
+    tarvella::app::CopyTextToClipboard(GetFrame(), ShownText());
 }
 
 // What this window shows, as Copy takes it; the document itself, its name and its modified mark
@@ -513,7 +522,7 @@ void COrvoView::OnEmailScreenAsText(wxCommandEvent&) {
     tarvella::app::Mailer* mailer = MailerOrSayNone();
     if (!mailer) return;
     const COrvoDoc& doc = Doc();
-    mailer->Send(ReportTextAttachment(doc.GetUserReadableName().utf8_string(), plainText_));
+    mailer->Send(ReportTextAttachment(doc.GetUserReadableName().utf8_string(), ShownText()));
 }
 
 void COrvoView::OnEmailDataFile(wxCommandEvent&) {

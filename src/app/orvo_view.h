@@ -73,9 +73,9 @@ class COrvoView : public wxView {
     void OnEmailScreenAsText(wxCommandEvent& event);
     void OnEmailDataFile(wxCommandEvent& event);
     tarvella::app::Mailer* MailerOrSayNone() const;
-    // The text of the report this window shows, for Copy and mail: another window of the same
-    // document may show another level, and a print job does not change it.
-    std::string plainText_;
+    // The plain text of the report of this window's chart, for Copy and mail: another window of
+    // the same document may show another level.
+    std::string ShownText();
 
     tarvella::Session& session_;
     wxMDIParentFrame* parentFrame_;

@@ -23,7 +23,7 @@ bool RunPrintSettingsDialog(wxWindow* parent, tarvella::Preferences& preferences
     auto* cancel = new wxButton(&dialog, wxID_CANCEL, "Cancel");
     auto* cancelNote = new wxStaticText(
         &dialog, wxID_ANY,
-        "If you press \"Cancel\", default values will be used.\nPrinting/print preview is not "
+        "If you press \"Cancel\", the settings stay as they were.\nPrinting/print preview is not "
         "cancelled.",
         wxDefaultPosition, wxDefaultSize, wxALIGN_CENTER_HORIZONTAL);
     color->SetValue(preferences.colorPrinting == 1);

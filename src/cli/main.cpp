@@ -12,7 +12,8 @@
 #include "document/chart_data.h"
 #include "document/chart_files.h"
 #include "document/field_exchange.h"
-#include "view/report_layout.h"
+#include "engine/report_model.h"
+#include "view/report_text.h"
 #include "zone/zone.h"
 
 namespace {
@@ -179,8 +180,7 @@ int RunReport(SunContext& sun, const ReportOptions& o) {
     // An event outside the table is not an error here: the event report says it finds no AD.
     ComputeSunPosition(sun, chart.event, chart.eventZone);
 
-    NullCanvas canvas;
-    const std::string text = DrawReport(canvas, PrintState{}, sun, chart);
+    const std::string text = ReportText(BuildReport(sun, chart));
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
         std::fflush(stdout) != 0) {
         return Fail(1, "cannot write the report");

@@ -1,5 +1,6 @@
 #include "core/calendar.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -14,16 +15,10 @@ MonthTable MonthLengths(int year) {
     return t;
 }
 
-int YearLength(int year) {
-    return IsLeapYear(year) ? 366 : 365;
-}
-
-// Whole months from the first of `month` while the rest reaches past them.
-void SkipMonths(const MonthTable& len, int& month, int& rest) {
-    while (month <= 12 && rest > len[month]) {
-        rest -= len[month];
-        ++month;
-    }
+// Floor division, for day counts and years before the epoch.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
 }  // namespace
@@ -37,33 +32,40 @@ int DaysInMonth(int year, int month) {
     return MonthLengths(year)[month];
 }
 
+// Counted in 400-year eras of 146097 days from 1 March of year 0, so that the leap day closes
+// the counted year.
+std::int64_t DayNumber(CivilDate date) {
+    const std::int64_t y = std::int64_t{date.year} - (date.month <= 2 ? 1 : 0);
+    const std::int64_t era = FloorDiv(y, 400);
+    const std::int64_t yearOfEra = y - era * 400;
+    const std::int64_t monthFromMarch = date.month > 2 ? date.month - 3 : date.month + 9;
+    const std::int64_t dayOfYear = (153 * monthFromMarch + 2) / 5 + date.day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+CivilDate DateOfDayNumber(std::int64_t dayNumber) {
+    const std::int64_t z = dayNumber + 719468;
+    const std::int64_t era = FloorDiv(z, 146097);
+    const std::int64_t dayOfEra = z - era * 146097;
+    const std::int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t monthFromMarch = (5 * dayOfYear + 2) / 153;
+    const int month =
+        static_cast<int>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
+    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    return {static_cast<int>(year), month,
+            static_cast<int>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1)};
+}
+
 void AddDays(int n, int& year, int& month, int& day) {
-    if (n <= 0 || month < 1 || month > 12) return;
-    MonthTable len = MonthLengths(year);
-    int rest = n;
-    while (rest > 0) {
-        --rest;
-        ++day;
-        if (day > len[month]) {
-            day = 1;
-            ++month;
-            SkipMonths(len, month, rest);
-            if (month > 12) {
-                ++year;
-                month = 1;
-                while (rest > YearLength(year)) {
-                    rest -= YearLength(year);
-                    ++year;
-                }
-                len = MonthLengths(year);
-                SkipMonths(len, month, rest);
-            }
-        }
-        if (day + rest < len[month]) {
-            day += rest;
-            rest = 0;
-        }
-    }
+    if (n <= 0 || month < 1 || month > 12 || day < 1) return;
+    const CivilDate from{year, month, std::min(day, DaysInMonth(year, month))};
+    const CivilDate to = DateOfDayNumber(DayNumber(from) + n);
+    year = to.year;
+    month = to.month;
+    day = to.day;
 }
 
 void CarryHours(int& year, int& month, int& day, double& hours) {
@@ -72,23 +74,18 @@ void CarryHours(int& year, int& month, int& day, double& hours) {
         AddDays(1, year, month, day);
     } else if (hours < 0.0) {
         hours += 24.0;
-        if (--day == 0) {
-            if (--month == 0) {
-                month = 12;
-                --year;
-            }
-            day = DaysInMonth(year, month);
-        }
+        if (month < 1 || month > 12 || day < 1) return;
+        const CivilDate before = DateOfDayNumber(DayNumber({year, month, day}) - 1);
+        year = before.year;
+        month = before.month;
+        day = before.day;
     }
 }
 
 double JulianDayNumber(int year, int month, int day) {
     // Whole numbers throughout, so integer floor division gives exactly what floor() of the
     // real quotients gives, at a fraction of the cost (the transit search calls this 102 times).
-    const auto floorDiv = [](std::int64_t a, std::int64_t b) {
-        const std::int64_t q = a / b;
-        return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-    };
+    const auto floorDiv = FloorDiv;
     const std::int64_t m = month + 12 * (std::int64_t{year} + 4800) - 3;  // months from March -4800
     const std::int64_t r = m - 12 * floorDiv(m, 12);  // 0 = March .. 11 = February
     std::int64_t j = floorDiv(365 * m + 2 * r + 7, 12) + floorDiv(m, 48) + day - 32083;

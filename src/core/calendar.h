@@ -2,21 +2,42 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 
 namespace tarvella {
 
 inline constexpr std::array<const char*, 12> MonthAbbreviations{
     "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+struct CivilDate {
+    int year = 0;
+    int month = 1;  // 1..12
+    int day = 1;    // 1..31
+    bool operator==(const CivilDate&) const = default;
+};
+
+// A civil date with its decimal hour in [0, 24), in Universal Time or in a zone's local time.
+struct CivilInstant {
+    CivilDate date;
+    double hour = 0.0;
+};
+
+// Days from 1 January 1970 in the Gregorian calendar, also before its adoption. A day past its
+// month's end counts on into the next month, as JulianDayNumber counts it.
+std::int64_t DayNumber(CivilDate date);
+// The inverse: always a real date.
+CivilDate DateOfDayNumber(std::int64_t dayNumber);
 
 int IsLeapYear(int year);
 
 // Length of month 1..12 in that year; 0 for a month outside 1..12.
 int DaysInMonth(int year, int month);
 
-// Moves the date n >= 0 days forward; n <= 0 leaves it unchanged.
+// Moves the date n >= 0 days forward; n <= 0, or a date with a month outside 1..12 or a day below
+// 1, leaves it unchanged. A day past its month's end starts from the month's last day.
 void AddDays(int n, int& year, int& month, int& day);
 
-// Brings hours from [-24, 48) into [0, 24), moving the date by at most one day.
+// Brings hours from [-24, 48) into [0, 24), moving the date by at most one day (a date with a
+// month outside 1..12 or a day below 1 stays as it is).
 void CarryHours(int& year, int& month, int& day, double& hours);
 
 // Julian day number (the day count that begins at noon of the date). Linear in day, so a day past

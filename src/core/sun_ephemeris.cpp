@@ -12,7 +12,7 @@
 namespace tarvella {
 
 std::int64_t SlotOffset(int year, int month, int day) {
-    return 16 * (std::int64_t{372} * year + std::int64_t{31} * month + day - 669632);
+    return kSlotBytes * SlotNumber({year, month, day});
 }
 
 double DecodeSunValue(const unsigned char* b) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/ayanamsa.h"
+#include "core/calendar.h"
 #include "core/chart_moment.h"
 
 namespace tarvella {
@@ -23,6 +24,30 @@ inline constexpr std::int64_t kSunFileSize =
 // Byte offset of a date's slot: 16 x (372 x year + 31 x month + day - 669632). 64-bit, so any
 // int date gives an offset that the range check can refuse.
 std::int64_t SlotOffset(int year, int month, int day);
+
+// Slots counted from the first of 1800: every day number 1..31 of every month has one, whether
+// the month has that day or not. SlotDate is the inverse, from the slot's number back to its
+// year, month and day number.
+// Inline: the transit search steps through 50 slots per search.
+inline std::int64_t SlotNumber(CivilDate date) {
+    return std::int64_t{kSlotsPerYear} * (std::int64_t{date.year} - kFirstTableYear) +
+           std::int64_t{31} * (std::int64_t{date.month} - 1) + (std::int64_t{date.day} - 1);
+}
+inline CivilDate SlotDate(std::int64_t slot) {
+    if (slot >= 0 && slot <= 0x7fffffff) {  // the table and far beyond, in cheaper arithmetic
+        const auto s = static_cast<std::uint32_t>(slot);
+        const std::uint32_t rest = s % kSlotsPerYear;
+        return {static_cast<int>(kFirstTableYear + s / kSlotsPerYear),
+                static_cast<int>(rest / 31) + 1, static_cast<int>(rest % 31) + 1};
+    }
+    std::int64_t years = slot / kSlotsPerYear, rest = slot % kSlotsPerYear;
+    if (rest < 0) {
+        rest += kSlotsPerYear;
+        --years;
+    }
+    return {static_cast<int>(kFirstTableYear + years), static_cast<int>(rest / 31) + 1,
+            static_cast<int>(rest % 31) + 1};
+}
 
 // A value is an IEEE double stored as two big-endian 32-bit words, the low word first.
 double DecodeSunValue(const unsigned char* bytes);

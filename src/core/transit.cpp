@@ -24,17 +24,6 @@ double HalfDayHours(double from, double target, double to) {
     return span > 0.0 ? 12.0 * Wrap(target - from) / span : 0.0;
 }
 
-// The next day slot: every day number 1..31 of every month has one.
-void NextSlot(int& year, int& month, int& day) {
-    if (++day > 31) {
-        day = 1;
-        if (++month > 12) {
-            month = 1;
-            ++year;
-        }
-    }
-}
-
 }  // namespace
 
 int IsOnArc(double from, double x, double to) {
@@ -48,6 +37,18 @@ int IsOnArc(double from, double x, double to) {
 
 bool FindSunTransit(SunContext& sun, double target, double start, int& year, int& month, int& day,
                     double& hours, const ZoneSpec& zone) {
+    SunTransit found;
+    if (!FindSunTransit(sun, target, start, {year, month, day}, zone, found)) return false;
+    year = found.local.date.year;
+    month = found.local.date.month;
+    day = found.local.date.day;
+    hours = found.local.hour;
+    return true;
+}
+
+bool FindSunTransit(SunContext& sun, double target, double start, CivilDate anchor,
+                    const ZoneSpec& zone, SunTransit& found) {
+    const int year = anchor.year, month = anchor.month, day = anchor.day;
     if (!std::isfinite(target) || !std::isfinite(start) || !std::isfinite(zone.utOffset)) {
         return false;
     }
@@ -82,7 +83,10 @@ bool FindSunTransit(SunContext& sun, double target, double start, int& year, int
         const double v0 = v;
         const double v12 = ReduceDegrees(values[2 * j + 1] + c);
         const int sy = y, sm = m, sd = d;
-        NextSlot(y, m, d);
+        const CivilDate next = SlotDate(SlotNumber({y, m, d}) + 1);
+        y = next.year;
+        m = next.month;
+        d = next.day;
         c = AyanamsaCorrection(sun.ayanamsa, y, m, d);
         const double vn = ReduceDegrees(values[2 * j + 2] + c);
         if (sd <= DaysInMonth(sy, sm)) {
@@ -93,15 +97,13 @@ bool FindSunTransit(SunContext& sun, double target, double start, int& year, int
                 h = 12.0 + HalfDayHours(v12, t, vn);
             }
             if (h >= 0.0) {
+                const CivilInstant ut{{sy, sm, sd}, h};
                 int ry = sy, rm = sm, rd = sd;
                 h -= zone.utOffset;
                 CarryHours(ry, rm, rd, h);
                 // A zone beyond one carry is no real zone; refuse rather than show a bad hour.
                 if (!(h >= 0.0 && h < 24.0)) return false;
-                year = ry;
-                month = rm;
-                day = rd;
-                hours = h;
+                found = {ut, {{ry, rm, rd}, h}};
                 return true;
             }
         }

@@ -2,6 +2,7 @@
 // the ephemeris around an estimate from the Sun's mean motion.
 #pragma once
 
+#include "core/calendar.h"
 #include "core/chart_moment.h"
 #include "core/sun_ephemeris.h"
 
@@ -17,5 +18,14 @@ int IsOnArc(double from, double x, double to);
 // the window of the search reaches outside the table or the scan finds no transit.
 bool FindSunTransit(SunContext& sun, double target, double start, int& year, int& month, int& day,
                     double& hours, const ZoneSpec& zone);
+
+// The same search from the anchor date, giving the transit both in Universal Time and in the
+// zone's local time.
+struct SunTransit {
+    CivilInstant ut;
+    CivilInstant local;
+};
+bool FindSunTransit(SunContext& sun, double target, double start, CivilDate anchor,
+                    const ZoneSpec& zone, SunTransit& found);
 
 }  // namespace tarvella

@@ -20,6 +20,7 @@
 
 #include "core/ayanamsa.h"
 #include "core/sun_ephemeris.h"
+#include "document/period_path.h"
 
 namespace tarvella {
 namespace {
@@ -251,16 +252,12 @@ void ClampZone(ZoneSpec& z) {
 }
 
 void ClampChart(ChartData& c) {
-    c.level = std::clamp(c.level, 1, kEventLevel);
+    c = WithinTables(c);
     ClampMoment(c.birth);
     ClampMoment(c.event);
     ClampZone(c.birthZone);
     ClampZone(c.eventZone);
-    c.dasaYears = std::clamp(c.dasaYears, 1, 12);
     c.dasaStartYear = std::clamp(c.dasaStartYear, -kYearLimit, kYearLimit);
-    for (int* index : {&c.adIndex, &c.pdIndex, &c.sdIndex, &c.padIndex}) {
-        *index = std::clamp(*index, 0, 11);
-    }
 }
 
 void ClampPreferences(Preferences& p) {

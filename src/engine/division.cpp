@@ -12,31 +12,18 @@ namespace {
 // The event level has no twelve rows of its own: it is divided as the deepest level.
 ChartData Divisible(const ChartData& chart) {
     ChartData c = WithinTables(chart);
-    c.level = std::min(c.level, 5);
+    c.level = std::min(c.level, kDeepestLevel);
     return c;
 }
 
-// Index chosen at the tier that level `tier` divides (2 = adIndex, ... 5 = padIndex).
-int IndexAbove(const ChartData& chart, int tier) {
-    switch (tier) {
-        case 2:
-            return chart.adIndex;
-        case 3:
-            return chart.pdIndex;
-        case 4:
-            return chart.sdIndex;
-        default:
-            return chart.padIndex;
-    }
-}
-
+// The periods selected above `level` add their whole sub-arcs to the natal Sun, tier by tier.
 double StartAt(const ChartData& chart, int level) {
     const int n = chart.dasaYears;
     double s = chart.birth.sunLongitude;
-    if (level >= 2) s = s + static_cast<double>(chart.adIndex * n) * LevelFactors[0];
-    if (level >= 3) s = s + static_cast<double>(chart.pdIndex * n) * LevelFactors[1];
-    if (level >= 4) s = s + static_cast<double>(chart.sdIndex * n) * LevelFactors[2];
-    if (level >= 5) s = s + static_cast<double>(chart.padIndex * n) * LevelFactors[3];
+    for (int tier = 0; tier < std::min(level - 1, kPathTiers); ++tier) {
+        s = s + static_cast<double>(PathIndex(chart, tier) * n) *
+                    LevelFactors[static_cast<std::size_t>(tier)];
+    }
     return s;
 }
 
@@ -53,8 +40,8 @@ double EndAt(const ChartData& chart, int level) {
         for (int k = 0; k < 12; ++k) b += arc;
         return b;
     }
-    const int index = IndexAbove(chart, level);
-    if (index == 11) return EndAt(chart, parent);
+    const int index = PathIndex(chart, TierDividedAt(level));
+    if (index == kPeriodsPerTier - 1) return EndAt(chart, parent);
     const double arc = LevelArc(parent, chart.dasaYears);
     double b = StartAt(chart, parent);
     for (int k = 0; k <= index; ++k) b += arc;
@@ -62,16 +49,6 @@ double EndAt(const ChartData& chart, int level) {
 }
 
 }  // namespace
-
-ChartData WithinTables(const ChartData& chart) {
-    ChartData c = chart;
-    c.level = std::clamp(c.level, 1, kEventLevel);
-    c.dasaYears = std::clamp(c.dasaYears, 1, 12);
-    for (int* index : {&c.adIndex, &c.pdIndex, &c.sdIndex, &c.padIndex}) {
-        *index = std::clamp(*index, 0, 11);
-    }
-    return c;
-}
 
 double LevelArc(int level, int dasaYears) {
     return static_cast<double>(dasaYears) * LevelFactors[static_cast<std::size_t>(level - 1)];
@@ -91,8 +68,19 @@ bool BoundaryInstant(SunContext& sun, const ChartData& chart, double longitude, 
     month = chart.birth.month;
     day = chart.birth.day;
     hour = 0.0;
-    return FindSunTransit(sun, longitude, chart.birth.sunLongitude, year, month, day, hour,
-                          chart.eventZone);
+    SunTransit found;
+    if (!BoundaryInstant(sun, chart, longitude, found)) return false;
+    year = found.local.date.year;
+    month = found.local.date.month;
+    day = found.local.date.day;
+    hour = found.local.hour;
+    return true;
+}
+
+bool BoundaryInstant(SunContext& sun, const ChartData& chart, double longitude, SunTransit& found) {
+    return FindSunTransit(sun, longitude, chart.birth.sunLongitude,
+                          {chart.dasaStartYear, chart.birth.month, chart.birth.day},
+                          chart.eventZone, found);
 }
 
 ZodiacPosition SplitLongitude(double longitude) {
@@ -114,14 +102,22 @@ LevelDivision DivideLevel(SunContext& sun, const ChartData& original) {
     const ChartData chart = Divisible(original);
     LevelDivision d;
     d.level = chart.level;
+    d.path = PathOf(chart);
     d.arc = LevelArc(chart.level, chart.dasaYears);
     d.start = LevelStartLongitude(chart);
     double b = d.start;
     for (int k = 0; k < 13; ++k) {
         Boundary& boundary = d.boundaries[static_cast<std::size_t>(k)];
         boundary.longitude = k == 12 ? LevelEndLongitude(chart) : b;
-        boundary.found = BoundaryInstant(sun, chart, boundary.longitude, boundary.year,
-                                         boundary.month, boundary.day, boundary.hour);
+        SunTransit found;
+        boundary.found = BoundaryInstant(sun, chart, boundary.longitude, found);
+        if (boundary.found) {
+            boundary.year = found.local.date.year;
+            boundary.month = found.local.date.month;
+            boundary.day = found.local.date.day;
+            boundary.hour = found.local.hour;
+            boundary.ut = found.ut;
+        }
         boundary.position = SplitLongitude(boundary.longitude);
         b += d.arc;
     }

@@ -6,7 +6,9 @@
 
 #include "core/calendar.h"
 #include "core/sun_ephemeris.h"
+#include "core/transit.h"
 #include "document/chart_data.h"
+#include "document/period_path.h"
 
 namespace tarvella {
 
@@ -34,21 +36,18 @@ struct Boundary {
     int day = 1;
     double hour = 0.0;  // [0, 24)
     ZodiacPosition position;
+    CivilInstant ut{};  // the same instant in Universal Time
 };
 
 struct LevelDivision {
     int level = 1;
+    PeriodPath path;  // the level and the periods selected above it
     double arc = 0.0;
     double start = 0.0;                   // unreduced
     std::array<Boundary, 13> boundaries;  // row k runs from boundary k to k + 1
 };
 
 double LevelArc(int level, int dasaYears);
-
-// The chart with its level (1..6), MD length and sub-period indices brought into the ranges the
-// tables hold. The chart readers keep these in range; a chart from anywhere else still never reads
-// a table outside its bounds or overflows an index product.
-ChartData WithinTables(const ChartData& chart);
 
 // Longitude at which the period divided at the chart's level begins (unreduced).
 double LevelStartLongitude(const ChartData& chart);
@@ -61,6 +60,7 @@ double LevelEndLongitude(const ChartData& chart);
 // birthday in the MD's start year. False when it lies outside the Sun table.
 bool BoundaryInstant(SunContext& sun, const ChartData& chart, double longitude, int& year,
                      int& month, int& day, double& hour);
+bool BoundaryInstant(SunContext& sun, const ChartData& chart, double longitude, SunTransit& found);
 
 // The longitude reduced below 360, rounded to the whole arc-second, and split.
 ZodiacPosition SplitLongitude(double longitude);

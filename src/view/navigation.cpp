@@ -1,5 +1,7 @@
 #include "view/navigation.h"
 
+#include "view/report_geometry.h"
+
 namespace tarvella {
 namespace {
 
@@ -10,28 +12,39 @@ int FloorDiv(int a, int b) {
 
 }  // namespace
 
+namespace {
+constexpr const ReportGeometry& g = kReportGeometry;
+}  // namespace
+static_assert(g.linkSlot == kLevelUpRow && g.pathColumns == kEventColumns);
+
 int RowAtPoint(ReportPoint p, int level) {
-    const int row = FloorDiv(p.y - 90, 24);
-    if (row < 0 || row > kLevelUpRow || row == 12) return kNoHighlight;
-    if (p.x < 8 || p.x > 500) return kNoHighlight;
-    if (row == kLevelUpRow && (p.x < 168 || p.x > 340 || level == 1)) return kNoHighlight;
+    const int row = FloorDiv(p.y - g.screenRowTop, g.rowPitch);
+    if (row < 0 || row > g.linkSlot || (row >= g.rows && row != g.linkSlot)) return kNoHighlight;
+    if (p.x < g.columnLeft || p.x > g.columnRight) return kNoHighlight;
+    if (row == g.linkSlot && (p.x < g.linkLeft || p.x > g.linkRight || level == 1)) {
+        return kNoHighlight;
+    }
     return row;
 }
 
 int ColumnAtPoint(ReportPoint p) {
-    const int col = FloorDiv(p.x - 50, 80);
-    if (col < 0 || col >= kEventColumns) return kNoHighlight;
-    if (p.y < 298 || p.y > 322) return kNoHighlight;
+    const int col = FloorDiv(p.x - g.pathLeft, g.pathPitch);
+    if (col < 0 || col >= g.pathColumns) return kNoHighlight;
+    if (p.y < g.pathTop || p.y > g.pathTop + g.pathHeight) return kNoHighlight;
     return col;
 }
 
+// The boxes stand a little clear of what they outline: a row's box a few units outside the text
+// column and above the row's texts, a column's box around the path's line.
 OutlineBox RowOutline(int row) {
-    if (row == kLevelUpRow) return {168, 399, 340, 423};
-    return {4, 87 + 24 * row, 504, 111 + 24 * row};
+    const int top = g.RowTop(row, false) - 3;
+    if (row == g.linkSlot) return {g.linkLeft, top, g.linkRight, top + g.rowPitch};
+    return {g.columnLeft - 4, top, g.columnRight + 4, top + g.rowPitch};
 }
 
 OutlineBox ColumnOutline(int column) {
-    return {47 + 80 * column, 294, 127 + 80 * column, 326};
+    const int left = g.PathColumnLeft(column) - 3;
+    return {left, g.pathTop - 4, left + g.pathPitch, g.pathTop + g.pathHeight + 4};
 }
 
 bool RowIsOutlined(int level, int row) {
@@ -39,44 +52,32 @@ bool RowIsOutlined(int level, int row) {
 }
 
 bool ApplyRowClick(ChartData& chart, int row) {
-    const int before = chart.level;
+    PeriodPath path = PathOf(chart);
     if (row == kLevelUpRow) {
-        if (chart.level >= 2 && chart.level <= 5) --chart.level;
-    } else if (row >= 0 && row < 12) {
-        switch (chart.level) {
-            case 1:
-                chart.adIndex = row;
-                break;
-            case 2:
-                chart.pdIndex = row;
-                break;
-            case 3:
-                chart.sdIndex = row;
-                break;
-            case 4:
-                chart.padIndex = row;
-                break;
-            default:
-                return false;  // level 5 and damaged levels lead nowhere
+        if (path.level < 2 || path.level > kDeepestLevel) return false;
+        --path.level;
+    } else {
+        // Level 5 and damaged levels lead nowhere.
+        if (row < 0 || row >= kPeriodsPerTier || path.level < 1 || path.level >= kDeepestLevel) {
+            return false;
         }
-        ++chart.level;
+        path.index[static_cast<std::size_t>(path.level - 1)] = row;
+        ++path.level;
     }
-    return chart.level != before;
+    SetPath(chart, path);
+    return true;
 }
 
 bool EventColumnFound(const EventPath& path, int column) {
-    if (column < 0 || column >= kEventColumns) return false;
-    if (column == 0) return true;
-    return path.adIndex >= 0 && path.adIndex < 12 && path.tiersFound >= column - 1;
+    return column >= 0 && column < kEventColumns && column <= path.PathTiersFound();
 }
 
 bool ApplyEventClick(ChartData& chart, int column, const EventPath& path) {
     if (!EventColumnFound(path, column)) return false;
     // The level opened divides the period the path selects, so it takes the path's indices.
-    if (column >= 1) chart.adIndex = path.adIndex;
-    int* const lower[] = {&chart.pdIndex, &chart.sdIndex, &chart.padIndex};
-    for (int tier = 0; tier + 1 < column; ++tier) *lower[tier] = path.tierIndex[tier];
-    chart.level = column + 1;
+    PeriodPath opened = path.Within(PathOf(chart), column);
+    opened.level = column + 1;
+    SetPath(chart, opened);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "document/chart_data.h"
+#include "document/period_path.h"
 
 namespace tarvella {
 namespace {
@@ -11,7 +12,7 @@ namespace {
 // Levels printed: the current one alone, or every one from the ADs down to it.
 int LevelsPrinted(int printAllLevels, int level) {
     if (printAllLevels != 1 || level == kEventLevel) return 1;
-    return std::clamp(level, 1, 5);
+    return std::clamp(level, 1, kDeepestLevel);
 }
 
 }  // namespace

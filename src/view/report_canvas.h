@@ -1,5 +1,5 @@
 // The one seam between the report layout and any device (screen, printer, tests), the routine
-// through which every report text is drawn, and the plain-text mirror of a report.
+// through which every report text is drawn, and the bounded plain text of a report.
 #pragma once
 
 #include <cstddef>

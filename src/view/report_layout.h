@@ -1,26 +1,20 @@
-// The report of a chart's level, drawn through a ReportCanvas and mirrored as plain text: the
-// twelve sub-periods of levels 1..5, and the event report of level 6.
+// The report drawn through a ReportCanvas from its model: the twelve sub-periods of levels 1..5,
+// and the event report of level 6, on the screen or on a printed page.
 #pragma once
 
-#include <array>
 #include <string>
 
 #include "core/sun_ephemeris.h"
 #include "document/chart_data.h"
 #include "engine/division.h"
+#include "engine/report_model.h"
 #include "view/report_canvas.h"
+#include "view/report_text.h"
 
 namespace tarvella {
 
-inline constexpr std::array<const char*, 12> RowLabels{
-    " 1st: ", " 2nd: ", " 3rd: ", " 4th: ", " 5th: ", " 6th: ",
-    " 7th: ", " 8th: ", " 9th: ", "10th: ", "11th: ", "12th: "};
-inline constexpr std::array<const char*, 12> EventLabels{
-    "-  1st ", "-  2nd ", "-  3rd ", "-  4th ", "-  5th ", "-  6th ",
-    "-  7th ", "-  8th ", "-  9th ", "- 10th ", "- 11th ", "- 12th "};
-inline constexpr std::array<const char*, 4> EventLevelNames{"PD ", "SD ", "PAD", "DAD"};
-
-// Where a drawing goes: the device, its print state and the plain text built alongside.
+// Where a drawing goes: the device, its print state, and the plain text of what DrawBoundary
+// drew.
 struct ReportTarget {
     ReportCanvas& canvas;
     PrintState print;
@@ -32,16 +26,12 @@ struct ReportTarget {
 void DrawBoundary(ReportTarget& target, int x, int y, int right, int bottom,
                   const Boundary& boundary);
 
-// The twelve sub-periods of the chart's level, on the screen or for print. A level outside
-// 1..5, an index outside 0..11 or an MD length outside 1..12 (only a damaged file holds one) is
-// brought to the nearest valid value for the drawing.
-void DrawPeriodReport(ReportTarget& target, SunContext& sun, const ChartData& chart);
+// Draws the report. Positions come from kReportGeometry; on a page, DrawReportText moves them.
+void DrawReportModel(ReportCanvas& canvas, const PrintState& print, const ReportModel& report);
 
-// The event report. Its search stores the indices it finds in the chart, and an index that was
-// outside 0..11 is left at the nearest value in range.
-void DrawEventReport(ReportTarget& target, SunContext& sun, ChartData& chart);
-
-// The report of the chart's level (6 is the event report); returns its plain text.
+// The report of the chart's level (6 is the event report) built, applied to the chart (the event
+// search stores the indices it finds, and brings any index outside 0..11 into range) and drawn;
+// returns its plain text.
 std::string DrawReport(ReportCanvas& canvas, const PrintState& print, SunContext& sun,
                        ChartData& chart);
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 
 namespace tarvella {
 namespace {
@@ -138,6 +139,54 @@ TEST(Calendar, NormalizeDateCountsOnAndRefusesNonDates) {
     EXPECT_FALSE(NormalizeDate(d.y, d.m, d.d));
     d = {1999, 5, 0};
     EXPECT_FALSE(NormalizeDate(d.y, d.m, d.d));
+}
+
+// The day number and its inverse, which adding days and carrying hours rest on.
+TEST(Calendar, DayNumbersRoundTripAndCountDaysAsTheCalendarDoes) {
+    EXPECT_EQ(DayNumber({1970, 1, 1}), 0);
+    EXPECT_EQ(DayNumber({1969, 12, 31}), -1);
+    EXPECT_EQ(DayNumber({2000, 3, 1}) - DayNumber({2000, 2, 28}), 2);
+    EXPECT_EQ(DayNumber({1900, 3, 1}) - DayNumber({1900, 2, 28}), 1);
+    // A day past the month's end counts on, as the Julian day does.
+    EXPECT_EQ(DayNumber({2001, 4, 31}), DayNumber({2001, 5, 1}));
+    CivilDate expected{-4801, 1, 1};
+    for (std::int64_t n = DayNumber(expected); n < DayNumber({-4790, 1, 1}); ++n) {
+        ASSERT_EQ(DateOfDayNumber(n), expected) << n;
+        expected = [](CivilDate d) {
+            if (++d.day > DaysInMonth(d.year, d.month)) {
+                d.day = 1;
+                if (++d.month > 12) {
+                    d.month = 1;
+                    ++d.year;
+                }
+            }
+            return d;
+        }(expected);
+    }
+    for (int year : {-100000, -1, 0, 1, 1582, 1800, 1999, 2000, 2099, 2100, 100000}) {
+        for (int month = 1; month <= 12; ++month) {
+            for (int day = 1; day <= DaysInMonth(year, month); day += 3) {
+                const CivilDate date{year, month, day};
+                ASSERT_EQ(DateOfDayNumber(DayNumber(date)), date);
+                if (year > 1582) {  // the Julian day is Gregorian from 15 October 1582 on
+                    EXPECT_EQ(static_cast<double>(DayNumber(date)) + 2440588.0,
+                              JulianDayNumber(year, month, day));
+                }
+            }
+        }
+    }
+}
+
+TEST(Calendar, AddDaysAndCarryHoursLeaveNonDatesAlone) {
+    EXPECT_EQ(Plus({1999, 13, 5}, 3), (Date{1999, 13, 5}));
+    EXPECT_EQ(Plus({1999, 5, 0}, 3), (Date{1999, 5, 0}));
+    // A day past the month's end steps on from the month's last day.
+    EXPECT_EQ(Plus({2001, 4, 31}, 1), (Date{2001, 5, 1}));
+    Date d{1999, 0, 1};
+    double h = -1.0;
+    CarryHours(d.y, d.m, d.d, h);
+    EXPECT_EQ(d, (Date{1999, 0, 1}));
+    EXPECT_EQ(h, 23.0);
 }
 
 }  // namespace

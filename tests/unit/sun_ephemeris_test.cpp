@@ -42,6 +42,23 @@ TEST(SunTable, SlotOffsets) {
     EXPECT_EQ(SlotOffset(2099, 12, 31) + 16, kSunFileSize);
 }
 
+// Stepping slot by slot visits every day number 1..31 of every month, in the order of the file.
+TEST(SunTable, SlotNumbersStepThroughEveryDayNumberOfEveryMonth) {
+    EXPECT_EQ(SlotNumber({1799, 12, 30}), -2);
+    EXPECT_EQ(SlotDate(-2), (CivilDate{1799, 12, 30}));
+    EXPECT_EQ(SlotDate(-373), (CivilDate{1798, 12, 31}));
+    std::int64_t slot = 0;
+    for (int year = 1800; year <= 2100; ++year) {
+        for (int month = 1; month <= 12; ++month) {
+            for (int day = 1; day <= 31; ++day, ++slot) {
+                ASSERT_EQ(SlotDate(slot), (CivilDate{year, month, day})) << slot;
+                ASSERT_EQ(SlotNumber({year, month, day}), slot);
+                ASSERT_EQ(SlotOffset(year, month, day), 16 * slot);
+            }
+        }
+    }
+}
+
 TEST(SunTable, GeneratedFileHoldsTheSunOfEveryDay) {
     EXPECT_EQ(std::filesystem::file_size(TARVELLA_TEST_SUN_FILE), 1785600u);
     const SunEphemeris& table = test::GeneratedTable();

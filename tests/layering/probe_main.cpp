@@ -1,0 +1,5 @@
+int Probe();
+
+int main() {
+    return Probe() == 0 ? 1 : 0;
+}
