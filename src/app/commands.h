@@ -19,7 +19,10 @@ enum CommandId {
     ID_NEW_WINDOW,
     ID_VIEW_TOOLBAR,
     ID_VIEW_STATUS_BAR,
+    ID_ZOOM_IN,
+    ID_ZOOM_OUT,
+    ID_ZOOM_ACTUAL,
 };
-static_assert(ID_VIEW_STATUS_BAR < 0x7fff, "a menu id wx refuses");
+static_assert(ID_ZOOM_ACTUAL < 0x7fff, "a menu id wx refuses");
 
 }  // namespace tarvella::app

@@ -1,7 +1,10 @@
 #include "app/main_frame.h"
 
+#include <wx/accel.h>
 #include <wx/app.h>
 #include <wx/artprov.h>
+#include <wx/config.h>
+#include <wx/docview.h>
 #include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/menu.h>
@@ -17,6 +20,7 @@
 
 #include "app/art.h"
 #include "app/commands.h"
+#include "view/report_geometry.h"
 
 namespace {
 
@@ -27,6 +31,7 @@ constexpr int kRecentFilesId = wxID_HIGHEST + 1;
 constexpr int kPanes = 5;
 constexpr int kAyanamsaPane = 1;
 constexpr int kFirstKeyPane = 2;
+const char* const kZoomKey = "/View/Zoom";
 const char* const kIdleText = "For Help, press F1";
 
 wxMenuItem* Item(wxMenu* menu, int id, const char* text, const char* prompt) {
@@ -88,6 +93,10 @@ wxMenuBar* MakeMenuBar(bool documentOpen, bool mail) {
     auto* view = new wxMenu;
     view->AppendCheckItem(ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar");
     view->AppendCheckItem(ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar");
+    view->AppendSeparator();
+    Item(view, ID_ZOOM_IN, "Zoom &In\tCtrl++", "Show the report larger");
+    Item(view, ID_ZOOM_OUT, "Zoom &Out\tCtrl+-", "Show the report smaller");
+    Item(view, ID_ZOOM_ACTUAL, "&Actual Size\tCtrl+0", "Show the report at its own size");
     bar->Append(view, "&View");
     if (documentOpen) {
         // The tabs of GTK need no cascading, tiling or arranging.
@@ -124,6 +133,18 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
         Bind(wxEVT_MENU, &CMainFrame::OnToggleBar, this, id);
         Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateToggleBar, this, id);
     }
+    for (int id : {ID_ZOOM_IN, ID_ZOOM_OUT, ID_ZOOM_ACTUAL}) {
+        Bind(wxEVT_MENU, &CMainFrame::OnZoom, this, id);
+    }
+    // The plus of the number row is a shifted key on most keyboards: Ctrl+= and the keypad's
+    // keys zoom as well.
+    wxAcceleratorEntry keys[] = {{wxACCEL_CTRL, '=', ID_ZOOM_IN},
+                                 {wxACCEL_CTRL, WXK_NUMPAD_ADD, ID_ZOOM_IN},
+                                 {wxACCEL_CTRL, WXK_NUMPAD_SUBTRACT, ID_ZOOM_OUT},
+                                 {wxACCEL_CTRL, WXK_NUMPAD0, ID_ZOOM_ACTUAL}};
+    SetAcceleratorTable(wxAcceleratorTable(4, keys));
+    zoomPercent_ = tarvella::ZoomStep(
+        static_cast<int>(wxConfigBase::Get()->ReadLong(kZoomKey, tarvella::kActualSize)), 0);
     Bind(wxEVT_MENU, &CMainFrame::OnHelpTopics, this, wxID_HELP_CONTENTS);
     Bind(wxEVT_MENU, &CMainFrame::OnExit, this, ID_APP_EXIT);
     Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
@@ -213,6 +234,22 @@ void CMainFrame::OnDropFiles(wxDropFilesEvent& event) {
     for (int i = 0; i < event.GetNumberOfFiles(); ++i) {
         GetDocumentManager()->CreateDocument(event.GetFiles()[i], wxDOC_SILENT);
     }
+}
+
+void CMainFrame::ShowPeriod(const std::string& text) {
+    SetStatusText(text.empty() ? wxString(kIdleText) : wxString::FromUTF8(text), 0);
+}
+
+void CMainFrame::OnZoom(wxCommandEvent& event) {
+    const int id = event.GetId();
+    const int zoom = id == ID_ZOOM_ACTUAL
+                         ? tarvella::kActualSize
+                         : tarvella::ZoomStep(zoomPercent_, id == ID_ZOOM_IN ? 1 : -1);
+    if (zoom == zoomPercent_) return;
+    zoomPercent_ = zoom;
+    wxConfigBase::Get()->Write(kZoomKey, zoomPercent_);
+    for (wxDocument* doc : GetDocumentManager()->GetDocumentsVector()) doc->UpdateAllViews();
+    SetStatusText(wxString::Format("Zoom %d%%", zoomPercent_), 0);
 }
 
 void CMainFrame::ShowAyanamsa(const std::string& label) {

@@ -25,6 +25,11 @@ class CMainFrame : public wxDocMDIParentFrame {
 
     // Names the ayanamsa that the boundaries are computed with.
     void ShowAyanamsa(const std::string& label);
+    // The period pointed at in a report, or the idle prompt when `text` is empty.
+    void ShowPeriod(const std::string& text);
+
+    // The report's zoom on the screen, in percent, for every window.
+    int ZoomPercent() const { return zoomPercent_; }
 
   private:
     void MakeToolBar();
@@ -33,9 +38,11 @@ class CMainFrame : public wxDocMDIParentFrame {
     void OnUpdateToggleBar(wxUpdateUIEvent& event);
     void OnHelpTopics(wxCommandEvent& event);
     void OnExit(wxCommandEvent& event);
+    void OnZoom(wxCommandEvent& event);
     void OnDropFiles(wxDropFilesEvent& event);
     void OnIdle(wxIdleEvent& event);
 
     int keyStates_ = -1;
+    int zoomPercent_ = 100;
     std::unique_ptr<tarvella::app::Mailer> mailer_;
 };

@@ -25,6 +25,7 @@
 #include "document/field_exchange.h"
 #include "engine/report_model.h"
 #include "view/mail_attachment.h"
+#include "view/period_status.h"
 #include "view/print_pages.h"
 #include "view/report_geometry.h"
 #include "view/report_layout.h"
@@ -36,8 +37,6 @@ using namespace tarvella;
 
 const wxColour kBackground(255, 255, 240);
 const wxColour kOutline(0, 120, 0);
-constexpr int kReportWidth = 550;
-constexpr int kReportHeight = 460;
 constexpr int kFilledExtent = 1600;
 constexpr int kRowPitch = kReportGeometry.rowPitch;
 
@@ -53,7 +52,12 @@ int EmPixels(int cellHeight) {
 // new Pango font, which would take most of a repaint.
 class DcReportCanvas final : public ReportCanvas {
   public:
-    explicit DcReportCanvas(wxDC& dc) : dc_(dc) {}
+    // With `measureExtent`, it also finds how far the texts reach, at some cost in speed.
+    explicit DcReportCanvas(wxDC& dc, bool measureExtent = false)
+        : dc_(dc), measureExtent_(measureExtent) {}
+
+    // The right and bottom edges of everything drawn, in report units.
+    wxSize Extent() const { return extent_; }
 
     void DrawText(std::string_view text, const TextRect& r, int align, const ReportFont& font,
                   Rgb colour) override {
@@ -80,11 +84,17 @@ class DcReportCanvas final : public ReportCanvas {
                 wxString line = wxString::FromUTF8(text.data() + begin, end - begin);
                 if (line.empty()) line = wxString::From8BitData(text.data() + begin, end - begin);
                 int x = rect.x;
+                const bool measure = align != kAlignLeft || measureExtent_;
+                const int width = measure ? dc_.GetTextExtent(line).x : 0;
                 if (align != kAlignLeft) {
-                    const int width = dc_.GetTextExtent(line).x;
                     x += align == kAlignCentre ? (rect.width - width) / 2 : rect.width - width;
                 }
                 dc_.DrawText(line, x, y);
+                if (measureExtent_) {
+                    extent_.x = std::max(extent_.x, std::min(x + width, rect.GetRight() + 1));
+                    extent_.y =
+                        std::max(extent_.y, std::min(y + lineHeight_, rect.GetBottom() + 1));
+                }
             }
             begin = end + 2;
             y += lineHeight_;
@@ -122,6 +132,8 @@ class DcReportCanvas final : public ReportCanvas {
         bool operator==(const FontKey&) const = default;
     };
     wxDC& dc_;
+    bool measureExtent_;
+    wxSize extent_{0, 0};
     FontKey font_;
     int lineHeight_ = 0;
     Rgb colour_{-1, -1, -1};
@@ -142,11 +154,19 @@ class ReportWindow : public wxScrolledCanvas {
         Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
             if (!scrolling_ && e.GetSize().x > 1 && e.GetSize().y > 1 && IsShownOnScreen()) {
                 scrolling_ = true;
-                SetScrollbars(1, 1, kReportWidth, kReportHeight);
+                ApplyExtent();
             }
             e.Skip();
         });
+        Bind(wxEVT_KEY_DOWN, [this](wxKeyEvent& e) {
+            if (!view_.KeyDown(e.GetKeyCode(), e.GetModifiers())) e.Skip();
+        });
+        Bind(wxEVT_LEAVE_WINDOW, [this](wxMouseEvent& e) {
+            view_.MouseLeft();
+            e.Skip();
+        });
         Bind(wxEVT_LEFT_DOWN, [this](wxMouseEvent& e) {
+            SetFocus();  // the keys of the report go where the user clicked
             view_.MouseDown(e.GetPosition());
             e.Skip();
         });
@@ -170,6 +190,16 @@ class ReportWindow : public wxScrolledCanvas {
     }
     void OnDraw(wxDC& dc) override { view_.OnDraw(&dc); }
 
+    // The area the report takes, in report units, at the zoom given: scrolled over as a whole.
+    void SetExtent(wxSize units, double zoom) {
+        if (units == units_ && zoom == zoom_) return;
+        units_ = units;
+        zoom_ = zoom;
+        if (scrolling_) ApplyExtent();
+    }
+    double Zoom() const { return zoom_; }
+    wxSize ExtentUnits() const { return units_; }
+
     // After a scroll the box under the pointer belongs elsewhere: the whole report is redrawn.
     void ScrollWindow(int dx, int dy, const wxRect* rect) override {
         wxScrolledCanvas::ScrollWindow(dx, dy, rect);
@@ -177,19 +207,28 @@ class ReportWindow : public wxScrolledCanvas {
     }
 
   private:
+    void ApplyExtent() {
+        const wxPoint start = GetViewStart();
+        SetScrollbars(1, 1, static_cast<int>(std::lround(units_.x * zoom_)),
+                      static_cast<int>(std::lround(units_.y * zoom_)), start.x, start.y);
+    }
+
     void ScrollRows(int orientation, int rows) {
         if (rows == 0) return;
         const wxPoint start = GetViewStart();
+        const int pitch = static_cast<int>(std::lround(kRowPitch * zoom_));
         if (orientation == wxVERTICAL) {
-            Scroll(-1, std::max(0, start.y + rows * kRowPitch));
+            Scroll(-1, std::max(0, start.y + rows * pitch));
         } else {
-            Scroll(std::max(0, start.x + rows * kRowPitch), -1);
+            Scroll(std::max(0, start.x + rows * pitch), -1);
         }
     }
 
     COrvoView& view_;
     int wheel_ = 0;
     bool scrolling_ = false;
+    wxSize units_{kReportWidth, kReportHeight};
+    double zoom_ = 1.0;
 };
 
 COrvoView::COrvoView(tarvella::Session& session, wxMDIParentFrame* parentFrame)
@@ -202,9 +241,12 @@ COrvoView::COrvoView(tarvella::Session& session, wxMDIParentFrame* parentFrame)
 bool COrvoView::OnCreate(wxDocument* doc, long) {
     auto* frame = new CChildFrame(doc, this, parentFrame_);
     canvas_ = new ReportWindow(*this, frame);
+    canvas_->SetExtent({kReportWidth, kReportHeight}, ZoomOfFrame());
     SetFrame(frame);
     frame->Show();
     Activate(true);
+    // The report's keys work from the start, without a click first.
+    canvas_->SetFocus();
     return true;
 }
 
@@ -254,6 +296,9 @@ void COrvoView::ShowAyanamsa() const {
 
 void COrvoView::OnDraw(wxDC* dc) {
     const auto begin = std::chrono::steady_clock::now();
+    // The whole report in its units, scaled on the way to the screen: fonts, rows and boxes.
+    const double zoom = canvas_->Zoom();
+    dc->SetUserScale(zoom, zoom);
     dc->SetPen(*wxTRANSPARENT_PEN);
     dc->SetBrush(wxBrush(kBackground));
     dc->DrawRectangle(0, 0, kFilledExtent, kFilledExtent);
@@ -269,12 +314,16 @@ void COrvoView::DrawReportOnScreen(wxDC& dc) {
     highlightRow_ = kNoHighlight;
     // A print job in progress owns the chart's drawing state; the window shows only its background.
     if (print_.printing || !started_) return;
-    DcReportCanvas canvas(dc);
+    DcReportCanvas canvas(dc, true);
     SunContext sun = session_.Sun();
     const ReportModel report = BuildReport(sun, chart_);
     ApplyReport(chart_, report);
     DrawReportModel(canvas, print_, report);
     DrawHighlight(dc);
+    // Room to scroll to whatever reaches past the report's area, such as a long error line.
+    const wxSize reach(std::max(kReportWidth, canvas.Extent().x + 8),
+                       std::max(kReportHeight, canvas.Extent().y + 8));
+    canvas_->CallAfter([this, reach] { canvas_->SetExtent(reach, ZoomOfFrame()); });
 }
 
 std::string COrvoView::ShownText() {
@@ -285,7 +334,13 @@ std::string COrvoView::ShownText() {
 
 tarvella::ReportPoint COrvoView::ReportPointAt(wxPoint client) const {
     const wxPoint p = canvas_->CalcUnscrolledPosition(client);
-    return {p.x, p.y};
+    const double zoom = canvas_->Zoom();
+    return {static_cast<int>(std::floor(p.x / zoom)), static_cast<int>(std::floor(p.y / zoom))};
+}
+
+double COrvoView::ZoomOfFrame() const {
+    const auto* main = dynamic_cast<const CMainFrame*>(parentFrame_);
+    return main ? main->ZoomPercent() / 100.0 : 1.0;
 }
 
 // The box under the last known pointer position, drawn over the report just painted.
@@ -293,11 +348,11 @@ void COrvoView::DrawHighlight(wxDC& dc) {
     const ReportPoint p = ReportPointAt(lastMouse_);
     OutlineBox box;
     if (chart_.level == kEventLevel) {
-        highlightRow_ = eventHover_ ? ColumnAtPoint(p) : kNoHighlight;
+        highlightRow_ = keyboard_ ? keyHighlight_ : eventHover_ ? ColumnAtPoint(p) : kNoHighlight;
         if (highlightRow_ == kNoHighlight) return;
         box = ColumnOutline(highlightRow_);
     } else {
-        highlightRow_ = RowAtPoint(p, chart_.level);
+        highlightRow_ = keyboard_ ? keyHighlight_ : RowAtPoint(p, chart_.level);
         if (!RowIsOutlined(chart_.level, highlightRow_)) return;
         box = RowOutline(highlightRow_);
     }
@@ -310,18 +365,116 @@ void COrvoView::DrawHighlight(wxDC& dc) {
 void COrvoView::RefreshOutline(int hit) {
     if (hit == kNoHighlight) return;
     const OutlineBox box = chart_.level == kEventLevel ? ColumnOutline(hit) : RowOutline(hit);
-    const wxPoint topLeft = canvas_->CalcScrolledPosition(wxPoint(box.left, box.top));
-    canvas_->RefreshRect(
-        wxRect(topLeft, wxSize(box.right - box.left, box.bottom - box.top)).Inflate(1), false);
+    const double z = canvas_->Zoom();
+    const auto scaled = [z](int v) { return static_cast<int>(std::lround(v * z)); };
+    const wxPoint topLeft =
+        canvas_->CalcScrolledPosition(wxPoint(scaled(box.left), scaled(box.top)));
+    const wxSize size(scaled(box.right - box.left), scaled(box.bottom - box.top));
+    canvas_->RefreshRect(wxRect(topLeft, size).Inflate(2), false);
+}
+
+// The status bar names the period now pointed at, or says nothing of any.
+void COrvoView::ShowPointedPeriod(int hit) {
+    auto* main = dynamic_cast<CMainFrame*>(parentFrame_);
+    if (!main || hit == pointedPeriod_) return;
+    pointedPeriod_ = hit;
+    std::string text;
+    if (hit != kNoHighlight) {
+        SunContext sun = session_.Sun();
+        const ReportModel report = BuildReport(sun, chart_);
+        text =
+            report.IsEvent() ? EventColumnStatusText(sun, report, hit) : RowStatusText(report, hit);
+    }
+    main->ShowPeriod(text);
+}
+
+void COrvoView::MouseLeft() {
+    if (!keyboard_) ShowPointedPeriod(kNoHighlight);
+}
+
+// The keyboard's highlight moved, or the keys left it for the pointer.
+void COrvoView::MoveKeyHighlight(int to) {
+    RefreshOutline(highlightRow_);
+    keyboard_ = true;
+    keyHighlight_ = to;
+    RefreshOutline(to);
+    ShowPointedPeriod(to);
+    if (to == kNoHighlight) return;
+    // Scrolled so that the highlight is in view.
+    const OutlineBox box = chart_.level == kEventLevel ? ColumnOutline(to) : RowOutline(to);
+    const double z = canvas_->Zoom();
+    const wxSize client = canvas_->GetClientSize();
+    wxPoint start = canvas_->GetViewStart();
+    const int top = static_cast<int>(box.top * z), bottom = static_cast<int>(box.bottom * z);
+    if (top < start.y) start.y = top;
+    if (bottom > start.y + client.y) start.y = bottom - client.y;
+    canvas_->Scroll(-1, std::max(0, start.y));
+}
+
+bool COrvoView::KeyDown(int key, int modifiers) {
+    if (!started_ || modifiers != wxMOD_NONE) return false;
+    const bool event = chart_.level == kEventLevel;
+    const int current = keyboard_ ? keyHighlight_ : highlightRow_;
+    bool changed = false;
+    switch (key) {
+        case WXK_DOWN:
+        case WXK_UP:
+            if (event) return false;
+            MoveKeyHighlight(NextRowHighlight(chart_.level, current, key == WXK_DOWN ? 1 : -1));
+            return true;
+        case WXK_LEFT:
+        case WXK_RIGHT: {
+            if (!event) return false;
+            SunContext sun = session_.Sun();
+            const ReportModel report = BuildReport(sun, chart_);
+            MoveKeyHighlight(NextColumnHighlight(report.event, current, key == WXK_RIGHT ? 1 : -1));
+            return true;
+        }
+        case WXK_RETURN:
+        case WXK_NUMPAD_ENTER:
+            if (current == kNoHighlight) return true;
+            if (event) {
+                SunContext sun = session_.Sun();
+                const ReportModel report = BuildReport(sun, chart_);
+                ApplyReport(chart_, report);
+                changed = ApplyEventClick(chart_, current, report.event);
+            } else {
+                changed = ApplyRowClick(chart_, current);
+            }
+            break;
+        case WXK_BACK:
+            if (event) return false;
+            changed = ApplyRowClick(chart_, kLevelUpRow);
+            break;
+        case WXK_HOME: {
+            if (event) return false;
+            PeriodPath path = PathOf(chart_);
+            changed = path.level != 1;
+            path.level = 1;
+            SetPath(chart_, path);
+            break;
+        }
+        default:
+            return false;
+    }
+    if (changed) {
+        SaveChart();
+        RedrawReport();
+    }
+    return true;
 }
 
 void COrvoView::MouseMove(wxPoint client) {
     if (!started_) return;
+    // A move of the pointer takes the highlight back from the keyboard.
+    if (keyboard_ && client == lastMouse_) return;
+    keyboard_ = false;
     lastMouse_ = client;
     const ReportPoint p = ReportPointAt(client);
     const bool event = chart_.level == kEventLevel;
     const int hit = event ? ColumnAtPoint(p) : RowAtPoint(p, chart_.level);
     eventHover_ = event;
+    ShowPointedPeriod(hit);
     if (hit == highlightRow_ && canvas_->GetViewStart() == highlightScroll_) return;
     RefreshOutline(highlightRow_);
     RefreshOutline(hit);
@@ -331,6 +484,7 @@ void COrvoView::MouseMove(wxPoint client) {
 
 void COrvoView::MouseDown(wxPoint client) {
     if (!started_) return;
+    keyboard_ = false;
     lastMouse_ = client;
     const ReportPoint p = ReportPointAt(client);
     bool changed = false;
@@ -363,12 +517,18 @@ void COrvoView::SaveChart() {
 // From the top, as after any change of the chart; the next paint draws it.
 void COrvoView::RedrawReport() {
     eventHover_ = false;
+    keyHighlight_ = kNoHighlight;
+    pointedPeriod_ = -1;  // the same place may now be another period
+    ShowPointedPeriod(kNoHighlight);
     canvas_->Scroll(0, 0);
     canvas_->Refresh(false);
 }
 
 void COrvoView::OnUpdate(wxView*, wxObject*) {
-    if (canvas_) canvas_->Refresh(false);
+    if (!canvas_) return;
+    // The zoom may have changed: the area keeps its units and takes the new scale.
+    canvas_->SetExtent(canvas_->ExtentUnits(), ZoomOfFrame());
+    canvas_->Refresh(false);
 }
 
 void COrvoView::OnNewWindow(wxCommandEvent&) {
@@ -390,7 +550,8 @@ void COrvoView::OnChangeFilename() {
 }
 
 void COrvoView::OnActivateView(bool activate, wxView*, wxView*) {
-    if (activate) ShowTitle();
+    if (!activate) return;
+    ShowTitle();
 }
 
 // Printing and preview.

@@ -36,6 +36,9 @@ class COrvoView : public wxView {
 
     void MouseDown(wxPoint client);
     void MouseMove(wxPoint client);
+    void MouseLeft();
+    // The report's keys; false for a key it leaves to others.
+    bool KeyDown(int key, int modifiers);
 
     // Called after each drawing on the screen, with the time it took.
     std::function<void(double milliseconds)> onPainted;
@@ -55,6 +58,9 @@ class COrvoView : public wxView {
     void DrawReportOnScreen(wxDC& dc);
     void DrawHighlight(wxDC& dc);
     void RefreshOutline(int hit);
+    void MoveKeyHighlight(int to);
+    void ShowPointedPeriod(int hit);
+    double ZoomOfFrame() const;
     void RedrawReport();
     void SaveChart();
     void ShowTitle();
@@ -90,4 +96,8 @@ class COrvoView : public wxView {
     wxPoint lastMouse_;
     // The event report outlines its columns only once the pointer moved over the new report.
     bool eventHover_ = false;
+    // The highlight follows the keys until the pointer moves again.
+    bool keyboard_ = false;
+    int keyHighlight_ = tarvella::kNoHighlight;
+    int pointedPeriod_ = -1;  // the period the status bar names, -1 for none yet
 };

@@ -2,6 +2,8 @@
 
 #include "view/report_geometry.h"
 
+#include <algorithm>
+
 namespace tarvella {
 namespace {
 
@@ -79,6 +81,25 @@ bool ApplyEventClick(ChartData& chart, int column, const EventPath& path) {
     opened.level = column + 1;
     SetPath(chart, opened);
     return true;
+}
+
+int NextRowHighlight(int level, int current, int step) {
+    // The places in order: rows 0..11, then the link, which level 1 does not have.
+    const int last = level >= 2 ? g.rows : g.rows - 1;
+    const auto place = [](int row) { return row == kLevelUpRow ? g.rows : row; };
+    int at;
+    if (current == kNoHighlight || place(current) > last || current < 0) {
+        at = step > 0 ? 0 : last;
+    } else {
+        at = std::clamp(place(current) + step, 0, last);
+    }
+    return at == g.rows ? kLevelUpRow : at;
+}
+
+int NextColumnHighlight(const EventPath& path, int current, int step) {
+    const int last = std::min(kEventColumns - 1, path.PathTiersFound());
+    if (current == kNoHighlight || current < 0 || current > last) return step > 0 ? 0 : last;
+    return std::clamp(current + step, 0, last);
 }
 
 }  // namespace tarvella

@@ -47,4 +47,12 @@ bool EventColumnFound(const EventPath& path, int column);
 // found does nothing, so the indices the level would use are always ones the search stored.
 bool ApplyEventClick(ChartData& chart, int column, const EventPath& path);
 
+// The keyboard's highlight in a level report, `step` rows down (negative: up): the twelve rows,
+// then the link below them where there is one. From no highlight Down goes to the first row and
+// Up to the last place; the ends hold.
+int NextRowHighlight(int level, int current, int step);
+
+// In the event report, `step` columns right (negative: left) over the columns that open a level.
+int NextColumnHighlight(const EventPath& path, int current, int step);
+
 }  // namespace tarvella

@@ -42,4 +42,17 @@ struct ReportGeometry {
 
 inline constexpr ReportGeometry kReportGeometry{};
 
+// The report's area on the screen at 100%; it grows where something is drawn beyond it.
+inline constexpr int kReportWidth = 550;
+inline constexpr int kReportHeight = 460;
+
+// The zoom of the report on the screen, in percent: these steps from 50 to 300.
+inline constexpr std::array<int, 12> kZoomSteps{50,  67,  75,  90,  100, 110,
+                                                125, 150, 175, 200, 250, 300};
+inline constexpr int kActualSize = 100;
+
+// The step `steps` away from `percent` (a value between steps counts as the next one in that
+// direction), held within 50..300.
+int ZoomStep(int percent, int steps);
+
 }  // namespace tarvella

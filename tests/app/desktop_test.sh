@@ -12,6 +12,20 @@ geometry() {
         awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x, y, w, h}'
 }
 
+# Any report, the event report too: the ivory page with text in red on it.
+wait_for_report_page() {
+    for _ in $(seq 1 100); do
+        import -window root -depth 8 "ppm:$shot"
+        read -r count origin_x origin_y _ _ < <("$probe" "$shot" 255 255 240)
+        if (( count > 100000 )); then
+            main=$(xdotool search --onlyvisible --name "^Tarvella - " | head -1)
+            return 0
+        fi
+        sleep 0.15
+    done
+    fail "no report on the screen"
+}
+
 quit_with_ctrl_q() {
     local pid=${pids[-1]}
     xdotool windowfocus --sync "$main"
@@ -53,6 +67,97 @@ ctrl_w_closes_the_document)
     xdotool key ctrl+w
     wait_until 5 '[[ "$(xdotool getwindowname "$main")" == Tarvella ]]' || fail "not closed"
     quit_with_ctrl_q
+    ;;
+keyboard_walks_as_clicks_do)
+    # The same walk twice, once by keys and once by clicks: the last chart must be the same.
+    mkdir -p "$data"
+    chart_text 1999 1 >"$data/lastdata.vkt"
+    start --no-splash
+    wait_for_report
+    xdotool windowfocus --sync "$main"
+    level_is() { wait_until 5 "[[ \"\$(line \"$data/lastdata.vkt\" 26)\" == $1 ]]" || fail "level $(line "$data/lastdata.vkt" 26), not $1"; }
+    xdotool key --delay 150 Down Down Down Return
+    level_is 2
+    xdotool key --delay 150 Down Down Return
+    level_is 3
+    xdotool key BackSpace
+    level_is 2
+    xdotool key --delay 150 Up Return  # from no highlight, Up goes to the link
+    level_is 1
+    xdotool key --delay 150 Down Return
+    level_is 2
+    xdotool key Home
+    level_is 1
+    cp "$data/lastdata.vkt" "$home/by-keys.vkt"
+    stop_all
+
+    chart_text 1999 1 >"$data/lastdata.vkt"
+    start --no-splash
+    wait_for_report
+    # The middle of the column, where the link's click area is too; apart in time, so that two
+    # clicks on one place are not a double click.
+    row() {
+        sleep 0.6
+        xdotool mousemove $(( origin_x + 254 )) $(( origin_y + 99 + 24 * $1 )) click 1
+    }
+    row 2
+    level_is 2
+    row 1
+    level_is 3
+    row 13
+    level_is 2
+    row 13
+    level_is 1
+    row 0
+    level_is 2
+    row 13
+    level_is 1
+    cmp "$data/lastdata.vkt" "$home/by-keys.vkt" || fail "the keys led elsewhere than the clicks"
+    stop_all
+
+    # The event report: Right moves over the path's columns, Return opens one.
+    chart_text 1999 6 >"$data/lastdata.vkt"
+    start --no-splash
+    wait_for_report_page
+    xdotool windowfocus --sync "$main"
+    xdotool key --delay 150 Right Right Return
+    level_is 2
+    cp "$data/lastdata.vkt" "$home/by-keys.vkt"
+    stop_all
+    chart_text 1999 6 >"$data/lastdata.vkt"
+    start --no-splash
+    wait_for_report_page
+    # The AD's column of the path, as the click areas place it.
+    xdotool mousemove $(( origin_x + 50 + 80 + 40 )) $(( origin_y + 310 ))
+    sleep 0.3
+    xdotool click 1
+    level_is 2
+    cmp "$data/lastdata.vkt" "$home/by-keys.vkt" || fail "the event's keys led elsewhere"
+    ;;
+zoom_keeps_clicks_on_rows)
+    mkdir -p "$data"
+    chart_text 1999 1 >"$data/lastdata.vkt"
+    start --no-splash
+    wait_for_report
+    xdotool windowsize --sync "$main" 1200 1000
+    xdotool windowfocus --sync "$main"
+    xdotool key --delay 200 ctrl+plus ctrl+plus ctrl+plus  # 110, 125, 150
+    sleep 0.5
+    for k in $(seq 0 11); do
+        # The centre of row k, in report units, at 150%.
+        xdotool mousemove $(( origin_x + 254 * 3 / 2 )) $(( origin_y + (90 + 24 * k + 9) * 3 / 2 ))
+        sleep 0.1
+        xdotool click 1
+        wait_until 5 '[[ "$(line "$data/lastdata.vkt" 26)" == 2 ]]' || fail "row $k: no click"
+        [[ $(line "$data/lastdata.vkt" 22) == "$k" ]] ||
+            fail "row $k: the click hit AD $(line "$data/lastdata.vkt" 22)"
+        xdotool key BackSpace
+        wait_until 5 '[[ "$(line "$data/lastdata.vkt" 26)" == 1 ]]' || fail "row $k: not back"
+    done
+    # Ended as the desktop ends it at logout, so the changed chart asks nothing.
+    kill -TERM "${pids[-1]}"
+    wait_until 10 '! kill -0 ${pids[-1]} 2>/dev/null' || fail "still running"
+    grep -qx "Zoom=150" "$home/.config/tarvella.conf" || fail "zoom not kept: $(cat "$home/.config/tarvella.conf")"
     ;;
 *)
     fail "no test $test"

@@ -177,5 +177,47 @@ TEST(Navigation, EventClicksOpenOnlyFoundPeriods) {
     EXPECT_FALSE(ApplyEventClick(m, kNoHighlight, full));
 }
 
+// The keyboard walks the rows, then the link; it holds at both ends.
+TEST(Navigation, KeyboardHighlightOverRowsAndLink) {
+    EXPECT_EQ(NextRowHighlight(2, kNoHighlight, 1), 0);
+    EXPECT_EQ(NextRowHighlight(2, kNoHighlight, -1), kLevelUpRow);
+    EXPECT_EQ(NextRowHighlight(2, 0, 1), 1);
+    EXPECT_EQ(NextRowHighlight(2, 11, 1), kLevelUpRow);
+    EXPECT_EQ(NextRowHighlight(2, kLevelUpRow, 1), kLevelUpRow);
+    EXPECT_EQ(NextRowHighlight(2, kLevelUpRow, -1), 11);
+    EXPECT_EQ(NextRowHighlight(2, 0, -1), 0);
+    // Level 1 has no link.
+    EXPECT_EQ(NextRowHighlight(1, 11, 1), 11);
+    EXPECT_EQ(NextRowHighlight(1, kNoHighlight, -1), 11);
+    EXPECT_EQ(NextRowHighlight(1, kLevelUpRow, 1), 0);
+    // The keyboard's place is what a click there would hit.
+    for (int level = 1; level <= 5; ++level) {
+        for (int row = kNoHighlight, i = 0; i < 14; ++i) {
+            row = NextRowHighlight(level, row, 1);
+            const OutlineBox box = RowOutline(row);
+            const ReportPoint centre{(box.left + box.right) / 2, (box.top + box.bottom) / 2 + 3};
+            EXPECT_EQ(RowAtPoint(centre, level), row) << level << " " << row;
+        }
+    }
+}
+
+TEST(Navigation, KeyboardHighlightOverTheColumnsFound) {
+    EventPath complete;
+    complete.adIndex = 4;
+    complete.tiersFound = kLowerTiers;
+    EXPECT_EQ(NextColumnHighlight(complete, kNoHighlight, 1), 0);
+    EXPECT_EQ(NextColumnHighlight(complete, 3, 1), 4);
+    EXPECT_EQ(NextColumnHighlight(complete, 4, 1), 4);
+    EXPECT_EQ(NextColumnHighlight(complete, kNoHighlight, -1), 4);
+    // Found down to the PD only: the SD and PAD columns are not reached.
+    EventPath partial = complete;
+    partial.tiersFound = 1;
+    EXPECT_EQ(NextColumnHighlight(partial, 1, 1), 2);
+    EXPECT_EQ(NextColumnHighlight(partial, 2, 1), 2);
+    EventPath none;
+    EXPECT_EQ(NextColumnHighlight(none, kNoHighlight, 1), 0);
+    EXPECT_EQ(NextColumnHighlight(none, 0, 1), 0);
+}
+
 }  // namespace
 }  // namespace tarvella

@@ -1,0 +1,82 @@
+#include "view/period_status.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "engine/division.h"
+#include "view/navigation.h"
+#include "view/report_text.h"
+
+namespace tarvella {
+namespace {
+
+constexpr const char* kTierNames[] = {"AD", "PD", "SD", "PAD", "DAD"};
+
+// The date and time as the report's row shows them, without the row's padding.
+std::string When(const Boundary& b) {
+    std::string when = FormatBoundary(b).when;
+    const auto first = when.find_first_not_of(' ');
+    const auto last = when.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : when.substr(first, last - first + 1);
+}
+
+// "6th PD of 5th AD": the period `index` of `tier` (0 = AD), within the path above it.
+std::string PeriodName(const PeriodPath& path, int tier, int index) {
+    std::string name = std::string(OrdinalNames[static_cast<std::size_t>(index)]) + " " +
+                       kTierNames[static_cast<std::size_t>(tier)];
+    for (int above = tier - 1; above >= 0; --above) {
+        const int i = path.index[static_cast<std::size_t>(above)];
+        name += std::string(" of ") + OrdinalNames[static_cast<std::size_t>(i)] + " " +
+                kTierNames[static_cast<std::size_t>(above)];
+    }
+    return name;
+}
+
+std::string Span(const std::string& name, const Boundary& start, const Boundary& end) {
+    std::string text = name + ": " + When(start) + " to " + When(end);
+    if (start.found && end.found) text += ", " + DurationText(start.ut, end.ut);
+    return text;
+}
+
+}  // namespace
+
+std::string DurationText(const CivilInstant& from, const CivilInstant& to) {
+    const double hours = static_cast<double>(DayNumber(to.date) - DayNumber(from.date)) * 24.0 +
+                         (to.hour - from.hour);
+    const long long minutes = std::llround(hours * 60.0);
+    const long long d = minutes / 1440, h = minutes / 60 % 24, m = minutes % 60;
+    char text[64];
+    if (d > 0) {
+        std::snprintf(text, sizeof text, "%lld d %lld h %lld m", d, h, m);
+    } else if (h > 0) {
+        std::snprintf(text, sizeof text, "%lld h %lld m", h, m);
+    } else {
+        std::snprintf(text, sizeof text, "%lld m", m);
+    }
+    return text;
+}
+
+std::string RowStatusText(const ReportModel& report, int row) {
+    if (report.IsEvent() || row < 0 || row >= kPeriodsPerTier) return {};
+    const LevelDivision& d = report.division;
+    const auto& b = d.boundaries;
+    return Span(PeriodName(report.path, report.path.level - 1, row),
+                b[static_cast<std::size_t>(row)], b[static_cast<std::size_t>(row) + 1]);
+}
+
+std::string EventColumnStatusText(SunContext& sun, const ReportModel& report, int column) {
+    if (!report.IsEvent() || !EventColumnFound(report.event, column)) return {};
+    // The MD spans the ADs; a deeper column is one row of the level that divides its parent.
+    ChartData chart = report.chart;
+    PeriodPath path = report.path;
+    path.level = column == 0 ? 1 : column;
+    SetPath(chart, path);
+    const ReportModel parent = BuildReport(sun, chart);
+    const auto& b = parent.division.boundaries;
+    if (column == 0) return Span("MD", b[0], b[kPeriodsPerTier]);
+    const int index = report.path.index[static_cast<std::size_t>(column - 1)];
+    return Span(PeriodName(report.path, column - 1, index), b[static_cast<std::size_t>(index)],
+                b[static_cast<std::size_t>(index) + 1]);
+}
+
+}  // namespace tarvella

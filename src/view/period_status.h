@@ -1,0 +1,23 @@
+// What the status bar says of the period under the pointer or the keyboard's highlight: where it
+// lies in the path, its start and end in the event's zone as the report shows them, and how long
+// it lasts. "3rd PD of 5th AD: 22 Aug 1999, 11:18 to 23 Sep 1999, 08:12, 31 d 20 h 54 m"
+#pragma once
+
+#include <string>
+
+#include "core/sun_ephemeris.h"
+#include "engine/report_model.h"
+
+namespace tarvella {
+
+// Row 0..11 of a level report; empty for anything else.
+std::string RowStatusText(const ReportModel& report, int row);
+
+// Column 0..4 of the event report (the MD, then the periods found below it); empty for a column
+// the search did not reach.
+std::string EventColumnStatusText(SunContext& sun, const ReportModel& report, int column);
+
+// "31 d 20 h 54 m", from one instant to another in Universal Time, to the nearest minute.
+std::string DurationText(const CivilInstant& from, const CivilInstant& to);
+
+}  // namespace tarvella
