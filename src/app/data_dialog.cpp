@@ -41,8 +41,9 @@ int MonthId(int dayId) {
 
 }  // namespace
 
-CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart, const ZoneNames& names)
-    : wxDialog(parent, wxID_ANY, "Enter Data"), result_(chart) {
+CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart, const ZoneNames& names,
+                   EventNote eventNote)
+    : wxDialog(parent, wxID_ANY, "Enter Data"), result_(chart), eventNote_(std::move(eventNote)) {
     const DataEntryForm form = FormFromChart(chart);
     const wxArrayString months = Items(kMonthNames, 12);
     const wxArrayString ordinals = Items(OrdinalNames.data(), 12);
@@ -172,6 +173,10 @@ CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart, const ZoneNames& na
     eventPick_.east = eventEast_;
     eventPick_.west = eventWest_;
     top->Add(MakeZonePicker(eventPick_, eventZoneRow), 0, wxEXPAND | wxLEFT | wxRIGHT, 2 * gap);
+    // Told while typing, and never in the way of OK: the event report keeps its own error.
+    eventNoteText_ = label("");
+    eventNoteText_->SetForegroundColour(wxColour(170, 0, 0));
+    top->Add(eventNoteText_, 0, wxLEFT | wxRIGHT | wxTOP, 2 * gap);
     top->Add(label("Note: This time zone will be used when displaying start and end times of "
                    "dasa divisions!"),
              0, wxALIGN_CENTER | wxLEFT | wxRIGHT | wxTOP, 2 * gap);
@@ -194,6 +199,32 @@ CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart, const ZoneNames& na
         wxID_OK);
     BindZonePick(birthPick_);
     BindZonePick(eventPick_);
+    UpdateEventNote();
+    // Any change of any field may move the event into its MD or out of it.
+    Bind(wxEVT_TEXT, [this](wxCommandEvent& e) {
+        UpdateEventNote();
+        e.Skip();
+    });
+    Bind(wxEVT_CHOICE, [this](wxCommandEvent& e) {
+        UpdateEventNote();
+        e.Skip();
+    });
+    Bind(wxEVT_RADIOBUTTON, [this](wxCommandEvent& e) {
+        UpdateEventNote();
+        e.Skip();
+    });
+}
+
+void CDataDlg::UpdateEventNote() {
+    if (!eventNoteText_ || !eventNote_) return;
+    ChartData entered = result_;
+    const bool complete = !ChartFromForm(ReadControls(), entered);
+    const wxString note = complete ? wxString::FromUTF8(eventNote_(entered)) : wxString();
+    if (note == eventNoteText_->GetLabel()) return;
+    eventNoteText_->SetLabel(note);
+    eventNoteText_->Wrap(FromDIP(520));
+    Layout();
+    GetSizer()->SetSizeHints(this);
 }
 
 // At the end of a zone row: the zone picked by name; below it, a line for a local time that the
@@ -235,21 +266,30 @@ wxSizer* CDataDlg::MakeZonePicker(ZonePick& pick, wxSizer* zoneRow) {
 
 void CDataDlg::BindZonePick(ZonePick& pick) {
     // A change of the moment moves the offset with it; the zone typed by hand drops the pick.
+    // Each passes the event on, for the note under the event.
     for (int id : {pick.dayId, pick.yearId, pick.hourId, pick.minuteId}) {
-        edits_.at(id)->Bind(wxEVT_TEXT, [this, &pick](wxCommandEvent&) {
+        edits_.at(id)->Bind(wxEVT_TEXT, [this, &pick](wxCommandEvent& e) {
             pick.option = -1;
             UpdatePick(pick);
+            e.Skip();
         });
     }
-    pick.month->Bind(wxEVT_CHOICE, [this, &pick](wxCommandEvent&) {
+    pick.month->Bind(wxEVT_CHOICE, [this, &pick](wxCommandEvent& e) {
         pick.option = -1;
         UpdatePick(pick);
+        e.Skip();
     });
     for (int id : {pick.hoursId, pick.minutesId}) {
-        edits_.at(id)->Bind(wxEVT_TEXT, [this, &pick](wxCommandEvent&) { DropPick(pick); });
+        edits_.at(id)->Bind(wxEVT_TEXT, [this, &pick](wxCommandEvent& e) {
+            DropPick(pick);
+            e.Skip();
+        });
     }
     for (wxRadioButton* side : {pick.east, pick.west}) {
-        side->Bind(wxEVT_RADIOBUTTON, [this, &pick](wxCommandEvent&) { DropPick(pick); });
+        side->Bind(wxEVT_RADIOBUTTON, [this, &pick](wxCommandEvent& e) {
+            DropPick(pick);
+            e.Skip();
+        });
     }
 }
 
@@ -395,8 +435,9 @@ bool CDataDlg::Exchange() {
     return false;
 }
 
-bool RunDataDialog(wxWindow* parent, ChartData& chart, ZoneNames& names) {
-    CDataDlg dialog(parent, chart, names);
+bool RunDataDialog(wxWindow* parent, ChartData& chart, ZoneNames& names,
+                   CDataDlg::EventNote eventNote) {
+    CDataDlg dialog(parent, chart, names, std::move(eventNote));
     if (dialog.ShowModal() != wxID_OK) return false;
     chart = dialog.Result();
     names = dialog.PickedZones();

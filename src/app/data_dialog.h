@@ -3,6 +3,7 @@
 
 #include <wx/dialog.h>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -25,8 +26,13 @@ struct ZoneNames {
 
 class CDataDlg : public wxDialog {
   public:
+    // What to say under the event of a chart as entered so far; empty when the event lies in its
+    // MD.
+    using EventNote = std::function<std::string(const tarvella::ChartData&)>;
+
     // Opens with the zones of `names` picked where they still give the chart's offsets.
-    CDataDlg(wxWindow* parent, const tarvella::ChartData& chart, const ZoneNames& names);
+    CDataDlg(wxWindow* parent, const tarvella::ChartData& chart, const ZoneNames& names,
+             EventNote eventNote);
 
     // The chart with the entered values; complete once the dialog ended with OK.
     const tarvella::ChartData& Result() const { return result_; }
@@ -71,6 +77,7 @@ class CDataDlg : public wxDialog {
     bool PickUnresolved(const ZonePick& pick) const;
 
     tarvella::DataEntryForm ReadControls() const;
+    void UpdateEventNote();
 
     tarvella::ChartData result_;
     std::map<int, wxTextCtrl*> edits_;
@@ -78,6 +85,8 @@ class CDataDlg : public wxDialog {
     wxChoice* path_[4];
     wxRadioButton *birthEast_, *birthWest_, *eventEast_, *eventWest_;
     wxRadioButton* levels_[6];
+    EventNote eventNote_;
+    wxStaticText* eventNoteText_ = nullptr;
     ZonePick birthPick_{tarvella::kBirthDay,       tarvella::kBirthYear,
                         tarvella::kBirthHour,      tarvella::kBirthMinute,
                         tarvella::kBirthZoneHours, tarvella::kBirthZoneMinutes};
@@ -88,4 +97,5 @@ class CDataDlg : public wxDialog {
 
 // Shows the dialog on the chart; on OK stores the new values (zone offsets derived, Sun fields
 // untouched) and the zones picked by name, and returns true.
-bool RunDataDialog(wxWindow* parent, tarvella::ChartData& chart, ZoneNames& names);
+bool RunDataDialog(wxWindow* parent, tarvella::ChartData& chart, ZoneNames& names,
+                   CDataDlg::EventNote eventNote);

@@ -192,9 +192,12 @@ class ReportWindow : public wxScrolledCanvas {
 
     // The area the report takes, in report units, at the zoom given: scrolled over as a whole.
     void SetExtent(wxSize units, double zoom) {
-        if (units == units_ && zoom == zoom_) return;
+        // A window painted is on the screen: its scrollbars can be laid out now.
+        const bool start = !scrolling_ && IsShownOnScreen() && GetClientSize().x > 1;
+        if (!start && units == units_ && zoom == zoom_) return;
         units_ = units;
         zoom_ = zoom;
+        scrolling_ = scrolling_ || start;
         if (scrolling_) ApplyExtent();
     }
     double Zoom() const { return zoom_; }
@@ -624,7 +627,13 @@ void COrvoView::BindDataCommands() {
 void COrvoView::OnEnterData(wxCommandEvent&) {
     if (!started_) return;
     ZoneNames zones = Doc().PickedZones();
-    if (!RunDataDialog(GetFrame(), chart_, zones)) return;
+    const auto eventNote = [this](const ChartData& entered) {
+        ChartData chart = entered;
+        ComputeSunFields(session_, chart);
+        SunContext sun = session_.Sun();
+        return EventOutsideMdText(sun, chart);
+    };
+    if (!RunDataDialog(GetFrame(), chart_, zones, eventNote)) return;
     Doc().SetPickedZones(zones);
     ComputeSunFields(session_, chart_);
     SaveChart();

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/division.h"
+#include "engine/event_location.h"
 #include "view/navigation.h"
 #include "view/report_text.h"
 
@@ -54,6 +55,26 @@ std::string DurationText(const CivilInstant& from, const CivilInstant& to) {
         std::snprintf(text, sizeof text, "%lld m", m);
     }
     return text;
+}
+
+std::string EventOutsideMdText(SunContext& sun, const ChartData& chart) {
+    const ReportModel ads = BuildReport(sun, chart, 1);
+    const Boundary& start = ads.division.boundaries[0];
+    const Boundary& end = ads.division.boundaries[kPeriodsPerTier];
+    if (!start.found || !end.found) return {};
+    const ChartMoment& e = ads.chart.event;
+    const double hour = e.hour + e.minute / 60.0;
+    // Inside is strictly between the ends, as the event search takes it.
+    const char* where = nullptr;
+    if (!IsEarlier(start.year, start.month, start.day, start.hour, e.year, e.month, e.day, hour)) {
+        where = "before";
+    } else if (!IsEarlier(e.year, e.month, e.day, hour, end.year, end.month, end.day, end.hour)) {
+        where = "after";
+    } else {
+        return {};
+    }
+    return std::string("The event lies ") + where + " this MD, which runs from " + When(start) +
+           " to " + When(end) + ".";
 }
 
 std::string RowStatusText(const ReportModel& report, int row) {

@@ -17,6 +17,11 @@ std::string RowStatusText(const ReportModel& report, int row);
 // the search did not reach.
 std::string EventColumnStatusText(SunContext& sun, const ReportModel& report, int column);
 
+// Where the event lies when it is not in the MD: "The event lies before this MD, which runs from
+// 4 Apr 1999, 05:12 to 4 Apr 2000, 11:20." Empty when it lies in it, or when the MD's ends lie
+// outside the Sun table. The chart's Sun fields must be computed.
+std::string EventOutsideMdText(SunContext& sun, const ChartData& chart);
+
 // "31 d 20 h 54 m", from one instant to another in Universal Time, to the nearest minute.
 std::string DurationText(const CivilInstant& from, const CivilInstant& to);
 

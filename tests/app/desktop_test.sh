@@ -159,6 +159,21 @@ zoom_keeps_clicks_on_rows)
     wait_until 10 '! kill -0 ${pids[-1]} 2>/dev/null' || fail "still running"
     grep -qx "Zoom=150" "$home/.config/tarvella.conf" || fail "zoom not kept: $(cat "$home/.config/tarvella.conf")"
     ;;
+error_line_scrolls_into_view)
+    # An event before its MD: the error line reaches past the report's area.
+    mkdir -p "$data"
+    chart_text 1999 6 | sed '11s/1999/1990/' >"$data/lastdata.vkt"
+    start --no-splash
+    wait_for_report_page
+    xdotool mousemove $(( origin_x + 200 )) $(( origin_y + 200 ))
+    sleep 0.3
+    import -window root -depth 8 "ppm:$home/before.ppm"
+    xdotool click --repeat 12 7  # the wheel, sideways
+    sleep 0.5
+    import -window root -depth 8 "ppm:$shot"
+    changed=$(compare -metric AE "$home/before.ppm" "$shot" null: 2>&1 || true)
+    (( ${changed%% *} > 2000 )) || fail "the report did not scroll sideways ($changed pixels changed)"
+    ;;
 *)
     fail "no test $test"
     ;;

@@ -69,6 +69,30 @@ TEST_F(PeriodStatus, EventColumnsAgreeWithTheLevelsTheyOpen) {
     EXPECT_EQ(EventColumnStatusText(sun_, lost, 1), "");
 }
 
+// Entered outside its MD, the event is told where it lies, with the MD's span; inside, nothing.
+TEST_F(PeriodStatus, AnEventOutsideTheMdIsToldWhere) {
+    ChartData chart = Chart(kEventLevel);
+    EXPECT_EQ(EventOutsideMdText(sun_, chart), "");
+    const ReportModel ads = BuildReport(sun_, chart, 1);
+    const std::string span = FormatBoundary(ads.division.boundaries[0]).when;
+    for (const auto& [year, where] : {std::pair{1990, "before"}, std::pair{2003, "after"}}) {
+        chart.event.year = year;
+        ComputeSunPosition(sun_, chart.event, chart.eventZone);
+        const std::string text = EventOutsideMdText(sun_, chart);
+        EXPECT_TRUE(
+            text.starts_with(std::string("The event lies ") + where + " this MD, which runs from "))
+            << text;
+        EXPECT_NE(text.find(span.substr(span.find_first_not_of(' '), 18)), std::string::npos)
+            << text;
+        // The event report says the same: no AD of this MD holds the event.
+        EXPECT_EQ(BuildReport(sun_, chart).event.PathTiersFound(), 0) << year;
+    }
+    // An MD whose ends lie beyond the Sun table has no span to tell.
+    chart.dasaStartYear = 2099;
+    chart.dasaYears = 12;
+    EXPECT_EQ(EventOutsideMdText(sun_, chart), "");
+}
+
 TEST(PeriodStatusText, DurationsToTheMinute) {
     EXPECT_EQ(DurationText({{1999, 8, 22}, 11.0}, {{1999, 9, 12}, 24.0}), "21 d 13 h 0 m");
     EXPECT_EQ(DurationText({{1999, 12, 31}, 23.5}, {{2000, 1, 1}, 0.25}), "45 m");
