@@ -115,10 +115,8 @@ CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart, const ZoneNames& na
     wxSizer* birthZoneRow =
         zone("Time Zone of Birth:", kBirthZoneHours, form.birthZoneHours, kBirthZoneMinutes,
              form.birthZoneMinutes, 1022, 1023, form.birthWest, birthEast_, birthWest_);
-    birthPick_.month = birthMonth_;
-    birthPick_.east = birthEast_;
-    birthPick_.west = birthWest_;
-    top->Add(MakeZonePicker(birthPick_, birthZoneRow), 0, wxEXPAND | wxLEFT | wxRIGHT, 2 * gap);
+    top->Add(MakeZonePicker(birthPick_, birthZoneRow, birthMonth_, birthEast_, birthWest_), 0,
+             wxEXPAND | wxLEFT | wxRIGHT, 2 * gap);
     wxSizer* r = row();
     put(r, label("Length of dasa:"));
     put(r, dasaLength_ = choice(kDasaLength, YearItems(), form.dasaLength));
@@ -169,10 +167,8 @@ CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart, const ZoneNames& na
     wxSizer* eventZoneRow =
         zone("Time Zone of Event:", kEventZoneHours, form.eventZoneHours, kEventZoneMinutes,
              form.eventZoneMinutes, 1025, 1031, form.eventWest, eventEast_, eventWest_);
-    eventPick_.month = eventMonth_;
-    eventPick_.east = eventEast_;
-    eventPick_.west = eventWest_;
-    top->Add(MakeZonePicker(eventPick_, eventZoneRow), 0, wxEXPAND | wxLEFT | wxRIGHT, 2 * gap);
+    top->Add(MakeZonePicker(eventPick_, eventZoneRow, eventMonth_, eventEast_, eventWest_), 0,
+             wxEXPAND | wxLEFT | wxRIGHT, 2 * gap);
     // Told while typing, and never in the way of OK: the event report keeps its own error.
     eventNoteText_ = label("");
     eventNoteText_->SetForegroundColour(wxColour(170, 0, 0));
@@ -229,8 +225,12 @@ void CDataDlg::UpdateEventNote() {
 
 // At the end of a zone row: the zone picked by name; below it, a line for a local time that the
 // zone skipped or had twice, with its two offsets to choose from.
-wxSizer* CDataDlg::MakeZonePicker(ZonePick& pick, wxSizer* zoneRow) {
+wxSizer* CDataDlg::MakeZonePicker(ZonePick& pick, wxSizer* zoneRow, wxChoice* month,
+                                  wxRadioButton* east, wxRadioButton* west) {
     const int gap = FromDIP(4);
+    pick.month = month;
+    pick.east = east;
+    pick.west = west;
     // Each with a key of its own: Alt+Z for the birth, Alt+N for the event.
     auto* choose = new wxButton(this, wxID_ANY,
                                 &pick == &birthPick_ ? "&Zone by name..." : "Zone by &name...");

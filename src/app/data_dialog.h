@@ -65,7 +65,9 @@ class CDataDlg : public wxDialog {
         wxButton* options[2] = {nullptr, nullptr};
         wxSizer* problemRow = nullptr;
     };
-    wxSizer* MakeZonePicker(ZonePick& pick, wxSizer* zoneRow);
+    // The zone row's moment and sides are the ones `pick` reads and fills.
+    wxSizer* MakeZonePicker(ZonePick& pick, wxSizer* zoneRow, wxChoice* month, wxRadioButton* east,
+                            wxRadioButton* west);
     std::optional<tarvella::zone::LocalTime> LocalTimeOf(const ZonePick& pick) const;
     void BindZonePick(ZonePick& pick);
     // After the pick or its moment changed: the offset in force, or what keeps it from one.

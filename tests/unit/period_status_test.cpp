@@ -12,13 +12,7 @@ namespace {
 
 class PeriodStatus : public ::testing::Test {
   protected:
-    ChartData Chart(int level) {
-        ChartData c = DefaultChart();
-        c.level = level;
-        ComputeSunPosition(sun_, c.birth, c.birthZone);
-        ComputeSunPosition(sun_, c.event, c.eventZone);
-        return c;
-    }
+    ChartData Chart(int level) { return test::DefaultChartAt(sun_, level); }
     Ayanamsa ayanamsa_;
     SunContext sun_{test::GeneratedTable(), ayanamsa_};
 };

@@ -11,13 +11,7 @@ namespace {
 
 class Report : public ::testing::Test {
   protected:
-    ChartData Chart(int level) {
-        ChartData c = DefaultChart();
-        c.level = level;
-        ComputeSunPosition(sun_, c.birth, c.birthZone);
-        ComputeSunPosition(sun_, c.event, c.eventZone);
-        return c;
-    }
+    ChartData Chart(int level) { return test::DefaultChartAt(sun_, level); }
     std::string Draw(ChartData& c, const PrintState& print = {}) {
         canvas_.texts.clear();
         return DrawReport(canvas_, print, sun_, c);

@@ -54,4 +54,12 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+ChartData DefaultChartAt(SunContext& sun, int level) {
+    ChartData c = DefaultChart();
+    c.level = level;
+    ComputeSunPosition(sun, c.birth, c.birthZone);
+    ComputeSunPosition(sun, c.event, c.eventZone);
+    return c;
+}
+
 }  // namespace tarvella::test

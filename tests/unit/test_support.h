@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/sun_ephemeris.h"
+#include "document/chart_data.h"
 
 namespace tarvella::test {
 
@@ -28,6 +29,9 @@ class ScratchDir {
 
 // Writes a full-size table whose value in slot s, half h (0 = 0h, 1 = 12h) is value(s, h).
 void WriteSyntheticTable(const std::string& path, const std::function<double(int, int)>& value);
+
+// The default chart at `level`, with the Sun at its birth and its event computed.
+ChartData DefaultChartAt(SunContext& sun, int level);
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
