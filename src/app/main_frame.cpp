@@ -142,7 +142,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
                                  {wxACCEL_CTRL, WXK_NUMPAD_ADD, ID_ZOOM_IN},
                                  {wxACCEL_CTRL, WXK_NUMPAD_SUBTRACT, ID_ZOOM_OUT},
                                  {wxACCEL_CTRL, WXK_NUMPAD0, ID_ZOOM_ACTUAL}};
-    SetAcceleratorTable(wxAcceleratorTable(4, keys));
+    SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(keys)), keys));
     zoomPercent_ = tarvella::ZoomStep(
         static_cast<int>(wxConfigBase::Get()->ReadLong(kZoomKey, tarvella::kActualSize)), 0);
     Bind(wxEVT_MENU, &CMainFrame::OnHelpTopics, this, wxID_HELP_CONTENTS);
