@@ -19,7 +19,9 @@ enum CommandId {
     ID_NEW_WINDOW,
     ID_VIEW_TOOLBAR,
     ID_VIEW_STATUS_BAR,
+    ID_EXPORT_PERIODS,
+    ID_VIEW_SECONDS,
 };
-static_assert(ID_VIEW_STATUS_BAR < 0x7fff, "a menu id wx refuses");
+static_assert(ID_VIEW_SECONDS < 0x7fff, "a menu id wx refuses");
 
 }  // namespace tarvella::app

@@ -10,6 +10,7 @@
 
 #include "core/calendar.h"
 #include "document/field_exchange.h"
+#include "view/report_text.h"
 
 namespace tarvella {
 namespace {
@@ -30,17 +31,6 @@ bool WholeSecondOffset(const ZoneSpec& zone, std::int64_t& seconds) {
     if (!std::isfinite(s) || std::fabs(s - std::round(s)) > 1e-6) return false;
     seconds = static_cast<std::int64_t>(std::round(s));
     return true;
-}
-
-// Seconds from 1970 of the boundary's local instant, truncated, within the minute that the
-// report shows by rounding: truncation and the report's rounding of the same hour can disagree
-// by a last bit where the hour lies on a half minute.
-std::int64_t LocalSeconds(const Boundary& b) {
-    auto s = static_cast<std::int64_t>(std::floor(b.hour * 3600.0));
-    const auto m = static_cast<std::int64_t>(std::floor(b.hour * 60.0 + 0.5));
-    s = std::clamp(s, 60 * m - 30, 60 * m + 29);
-    s = std::clamp<std::int64_t>(s, 0, kDaySeconds - 1);
-    return DayNumber({b.year, b.month, b.day}) * kDaySeconds + s;
 }
 
 std::int64_t UtcSeconds(const Boundary& b, const ZoneSpec& zone) {
@@ -186,6 +176,23 @@ Json MetadataJson(SunContext& sun, const ChartData& chart, const Preferences& p,
 }
 
 }  // namespace
+
+std::string GroupedCount(std::int64_t count) {
+    std::string digits = std::to_string(count);
+    for (auto i = static_cast<std::ptrdiff_t>(digits.size()) - 3; i > 0; i -= 3) {
+        digits.insert(static_cast<std::size_t>(i), ",");
+    }
+    return digits;
+}
+
+std::string DepthChoiceText(int depth) {
+    constexpr std::array<const char*, kTreeTiers> kNames{"&Antardasas", "&Pratyantardasas",
+                                                         "&Sookshma-antardasas",
+                                                         "P&rana-antardasas", "&Deha-antardasas"};
+    depth = std::clamp(depth, 1, kTreeTiers);
+    return std::string(kNames[static_cast<std::size_t>(depth - 1)]) + " (" +
+           GroupedCount(PeriodCount(depth)) + " rows)";
+}
 
 bool ParseExportFormat(std::string_view name, ExportFormat& format) {
     if (name == "csv") {

@@ -42,6 +42,11 @@ std::string DegreesText(double longitude);
 std::string PathText(const PeriodRow& row);
 std::string SummaryText(const PeriodRow& row);
 
+// "271,452"; and the depth as the export dialog offers it, with its key:
+// "&Deha-antardasas (271,452 rows)".
+std::string GroupedCount(std::int64_t count);
+std::string DepthChoiceText(int depth);
+
 // One CSV line of a row, CR LF ended.
 std::string CsvLine(const PeriodRow& row, const ZoneSpec& zone);
 
