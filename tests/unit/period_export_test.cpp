@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
+#include "engine/report_model.h"
 #include "test_support.h"
 #include "view/report_text.h"
 
@@ -112,6 +114,40 @@ TEST(PeriodExport, WriteFailureAndCancelStopTheWalk) {
             }),
         ExportResult::Cancelled);
     EXPECT_EQ(seen, 8192);
+}
+
+// Show seconds changes the times and nothing else of the text, and each time rounds to the minute
+// shown without it.
+TEST(PeriodExport, ReportTextWithSecondsRoundsToTheTextWithout) {
+    Ayanamsa ayanamsa;
+    SunContext sun{test::GeneratedTable(), ayanamsa};
+    ChartData chart = DefaultChart();
+    ComputeSunPosition(sun, chart.birth, chart.birthZone);
+    for (int level = 1; level <= 5; ++level) {
+        ReportModel report = BuildReport(sun, chart, level);
+        const std::string minutes = ReportText(report);
+        report.seconds = true;
+        const std::string seconds = ReportText(report);
+        ASSERT_NE(seconds, minutes);
+        for (std::size_t k = 0; k < 13; ++k) {
+            const Boundary& b = report.division.boundaries[k];
+            const std::string with = FormatBoundary(b, true).when;
+            EXPECT_NE(seconds.find(with), std::string::npos);
+            int day, year, h, m, sec;
+            char month[4];
+            ASSERT_EQ(
+                std::sscanf(with.c_str(), "%d %3s %d, %d:%d:%d", &day, month, &year, &h, &m, &sec),
+                6);
+            const int mo = static_cast<int>(
+                std::find_if(MonthAbbreviations.begin(), MonthAbbreviations.end(),
+                             [&](const char* a) { return std::string(a) == month; }) -
+                MonthAbbreviations.begin() + 1);
+            char iso[32];
+            std::snprintf(iso, sizeof iso, "%04d-%02d-%02dT%02d:%02d:%02d", year, mo, day, h, m,
+                          sec);
+            EXPECT_EQ(MinuteOf(iso), FormatBoundary(b).when);
+        }
+    }
 }
 
 }  // namespace
