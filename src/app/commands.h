@@ -22,7 +22,9 @@ enum CommandId {
     ID_ZOOM_IN,
     ID_ZOOM_OUT,
     ID_ZOOM_ACTUAL,
+    ID_EXPORT_PERIODS,
+    ID_VIEW_SECONDS,
 };
-static_assert(ID_ZOOM_ACTUAL < 0x7fff, "a menu id wx refuses");
+static_assert(ID_VIEW_SECONDS < 0x7fff, "a menu id wx refuses");
 
 }  // namespace tarvella::app

@@ -46,6 +46,8 @@ wxMenu* FileMenu(bool documentOpen, bool mail) {
         Item(m, ID_FILE_CLOSE, "&Close\tCtrl+W", "Close the active document");
         Item(m, wxID_SAVE, "&Save\tCtrl+S", "Save the active document");
         Item(m, wxID_SAVEAS, "Save &As...", "Save the active document with a new name");
+        Item(m, ID_EXPORT_PERIODS, "Expor&t periods...",
+             "Write every period down to a tier as CSV, JSON or iCalendar");
         m->AppendSeparator();
         Item(m, wxID_PRINT, "&Print...\tCtrl+P", "Print the active document");
         Item(m, wxID_PREVIEW, "Print Pre&view", "Display full pages");
@@ -93,6 +95,8 @@ wxMenuBar* MakeMenuBar(bool documentOpen, bool mail) {
     auto* view = new wxMenu;
     view->AppendCheckItem(ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar");
     view->AppendCheckItem(ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar");
+    view->AppendCheckItem(ID_VIEW_SECONDS, "Show s&econds",
+                          "Show the start and end times to the second");
     view->AppendSeparator();
     Item(view, ID_ZOOM_IN, "Zoom &In\tCtrl++", "Show the report larger");
     Item(view, ID_ZOOM_OUT, "Zoom &Out\tCtrl+-", "Show the report smaller");

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "app/export_periods_dialog.h"
 #include "app/instance.h"
 #include "app/main_frame.h"
 #include "app/orvo_doc.h"
@@ -315,6 +316,7 @@ bool COrvoApp::OnInit() {
     }
     docTemplate->SetParentFrame(frame_);
     SetTopWindow(frame_);
+    BindShowSeconds();
     if (Printing()) {
         wxDocument* doc = docManager_->CreateDocument(files_[0], wxDOC_SILENT);
         if (!doc) {
@@ -523,6 +525,26 @@ void COrvoApp::OnAbout(wxCommandEvent&) {
 }
 
 // Repaints of the report shown: drawn off the screen, then through the window, and the run ends.
+void COrvoApp::BindShowSeconds() {
+    constexpr const char* kShowSecondsKey = "/View/ShowSeconds";
+    session_.showSeconds = wxConfigBase::Get()->ReadBool(kShowSecondsKey, false);
+    frame_->Bind(
+        wxEVT_MENU,
+        [this, kShowSecondsKey](wxCommandEvent& event) {
+            session_.showSeconds = event.IsChecked();
+            wxConfigBase::Get()->Write(kShowSecondsKey, session_.showSeconds);
+            for (wxDocument* doc : docManager_->GetDocumentsVector()) {
+                for (wxView* view : doc->GetViewsVector()) {
+                    if (auto* orvo = dynamic_cast<COrvoView*>(view)) orvo->ShowSecondsChanged();
+                }
+            }
+        },
+        ID_VIEW_SECONDS);
+    frame_->Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Check(session_.showSeconds); },
+        ID_VIEW_SECONDS);
+}
+
 void COrvoApp::StartTiming() {
     auto* view = dynamic_cast<COrvoView*>(docManager_->GetCurrentView());
     if (!view) return;

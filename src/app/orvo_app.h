@@ -40,6 +40,8 @@ class COrvoApp : public wxApp {
     bool Printing() const { return printOnPrinter_ || printToPdf_; }
     void PrintAndEnd(wxDocument& doc);
     void StartTiming();
+    // View > Show seconds, for every window, kept in the user's configuration.
+    void BindShowSeconds();
     void OnAbout(wxCommandEvent& event);
     void OnUpdateLaterCommand(wxUpdateUIEvent& event);
 

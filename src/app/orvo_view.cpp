@@ -319,7 +319,7 @@ void COrvoView::DrawReportOnScreen(wxDC& dc) {
     if (print_.printing || !started_) return;
     DcReportCanvas canvas(dc, true);
     SunContext sun = session_.Sun();
-    const ReportModel report = BuildReport(sun, chart_);
+    const ReportModel report = ShownReport(sun, chart_.level);
     ApplyReport(chart_, report);
     DrawReportModel(canvas, print_, report);
     DrawHighlight(dc);
@@ -332,7 +332,17 @@ void COrvoView::DrawReportOnScreen(wxDC& dc) {
 std::string COrvoView::ShownText() {
     if (!started_) return {};
     SunContext sun = session_.Sun();
-    return ReportText(BuildReport(sun, chart_));
+    return ReportText(ShownReport(sun, chart_.level));
+}
+
+ReportModel COrvoView::ShownReport(SunContext& sun, int level) const {
+    ReportModel report = BuildReport(sun, chart_, level);
+    report.seconds = session_.showSeconds;
+    return report;
+}
+
+void COrvoView::ShowSecondsChanged() {
+    if (canvas_) canvas_->Refresh(false);
 }
 
 tarvella::ReportPoint COrvoView::ReportPointAt(wxPoint client) const {
@@ -600,7 +610,7 @@ void COrvoView::OnPrint(wxDC& dc, int page, wxSize pagePixels, int pageCount) {
     SunContext sun = session_.Sun();
     for (const PrintedLevel& printed :
          LevelsOnPage(session_.preferences.printAllLevels, chart_.level, page)) {
-        const ReportModel report = BuildReport(sun, chart_, printed.level);
+        const ReportModel report = ShownReport(sun, printed.level);
         ApplyReport(chart_, report);
         print_.lowerHalf = printed.lowerHalf == 1;
         DrawReportModel(canvas, print_, report);
@@ -669,9 +679,18 @@ void COrvoView::AyanamsaChanged(COrvoView* sender) {
 
 void COrvoView::BindExportCommands() {
     using namespace tarvella::app;
+    Bind(wxEVT_MENU, &COrvoView::OnExportPeriods, this, ID_EXPORT_PERIODS);
     Bind(wxEVT_MENU, &COrvoView::OnCopyAsPlainText, this, ID_COPY_PLAIN_TEXT);
     Bind(wxEVT_MENU, &COrvoView::OnEmailScreenAsText, this, ID_EMAIL_SCREEN);
     Bind(wxEVT_MENU, &COrvoView::OnEmailDataFile, this, ID_EMAIL_DATA_FILE);
+}
+
+void COrvoView::OnExportPeriods(wxCommandEvent&) {
+    if (!started_) return;
+    if (!RunExportPeriodsDialog(GetFrame(), exportChoice_)) return;
+    SunContext sun = session_.Sun();
+    ExportPeriods(GetFrame(), sun, chart_, session_.preferences, exportChoice_,
+                  Doc().GetUserReadableName().utf8_string());
 }
 
 // The main window's mail program; without one, says so and gives null.

@@ -7,8 +7,10 @@
 #include <functional>
 #include <string>
 
+#include "app/export_periods_dialog.h"
 #include "document/chart_data.h"
 #include "document/session.h"
+#include "engine/report_model.h"
 #include "view/navigation.h"
 #include "view/report_canvas.h"
 
@@ -39,6 +41,9 @@ class COrvoView : public wxView {
     void MouseLeft();
     // The report's keys; false for a key it leaves to others.
     bool KeyDown(int key, int modifiers);
+
+    // View > Show seconds changed: the report is drawn again.
+    void ShowSecondsChanged();
 
     // Called after each drawing on the screen, with the time it took.
     std::function<void(double milliseconds)> onPainted;
@@ -82,8 +87,14 @@ class COrvoView : public wxView {
     // The plain text of the report of this window's chart, for Copy and mail: another window of
     // the same document may show another level.
     std::string ShownText();
+    // The report of a level of this window's chart as the screen, the text and the page show it.
+    tarvella::ReportModel ShownReport(tarvella::SunContext& sun, int level) const;
+
+    // File > Export periods.
+    void OnExportPeriods(wxCommandEvent& event);
 
     tarvella::Session& session_;
+    PeriodExportChoice exportChoice_;
     wxMDIParentFrame* parentFrame_;
     ReportWindow* canvas_ = nullptr;
     tarvella::ChartData chart_;

@@ -13,6 +13,7 @@
 #include "document/chart_files.h"
 #include "document/field_exchange.h"
 #include "engine/report_model.h"
+#include "view/period_export.h"
 #include "view/report_text.h"
 #include "zone/zone.h"
 
@@ -26,7 +27,9 @@ const char* const kSigns[12] = {"Aries",       "Taurus",    "Gemini",   "Cancer"
 
 constexpr const char* kUsage =
     "usage: tarvella-cli sun | report [CHART.vkt] [--level N] [--ayanamsa N | --pref FILE] "
-    "[--birth-zone NAME] [--event-zone NAME] | zones [TEXT]";
+    "[--birth-zone NAME] [--event-zone NAME] | periods [CHART.vkt] [--depth D] "
+    "[--format csv|json|ics] [--ayanamsa N | --pref FILE] [--birth-zone NAME] "
+    "[--event-zone NAME] | zones [TEXT]";
 
 int Fail(int code, const std::string& message) {
     std::fprintf(stderr, "tarvella-cli: %s\n", message.c_str());
@@ -61,6 +64,9 @@ struct ReportOptions {
     std::string prefPath;
     std::string birthZone;  // empty: the chart's own offset
     std::string eventZone;
+    bool periods = false;  // the periods command: --depth and --format instead of --level
+    int depth = 5;
+    ExportFormat format = ExportFormat::Csv;
 };
 
 // An empty result means the arguments were understood.
@@ -68,7 +74,8 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
     for (int i = 2; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--level" || arg == "--ayanamsa" || arg == "--pref" || arg == "--birth-zone" ||
+        const bool own = o.periods ? arg == "--depth" || arg == "--format" : arg == "--level";
+        if (own || arg == "--ayanamsa" || arg == "--pref" || arg == "--birth-zone" ||
             arg == "--event-zone") {
             if (!hasValue) return std::string(arg) + " needs a value";
             const std::string_view value = argv[++i];
@@ -78,6 +85,12 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
                 o.birthZone = value;
             } else if (arg == "--event-zone") {
                 o.eventZone = value;
+            } else if (arg == "--depth") {
+                if (!ParseInt(value, o.depth) || o.depth < 1 || o.depth > kTreeTiers) {
+                    return "--depth must be 1..5";
+                }
+            } else if (arg == "--format") {
+                if (!ParseExportFormat(value, o.format)) return "--format must be csv, json or ics";
             } else if (arg == "--level") {
                 if (!ParseInt(value, o.level) || o.level < 1 || o.level > kEventLevel) {
                     return "--level must be 1..6";
@@ -151,17 +164,18 @@ int RunSun(SunContext& sun) {
     return 0;
 }
 
-int RunReport(SunContext& sun, const ReportOptions& o) {
-    ChartData chart = DefaultChart();
+// The chart, preferences and zones of the options, with both Sun positions computed, as the
+// report and the periods take them. An empty result means they are ready.
+std::string PrepareChart(SunContext& sun, const ReportOptions& o, ChartData& chart,
+                         Preferences& preferences) {
+    chart = DefaultChart();
     if (!o.chartPath.empty()) {
-        if (const std::string error = ReadChart(o.chartPath, chart); !error.empty()) {
-            return Fail(1, error);
-        }
+        if (std::string error = ReadChart(o.chartPath, chart); !error.empty()) return error;
     }
-    Preferences preferences = PresetPreferences(o.ayanamsaGiven ? o.ayanamsa : 0);
+    preferences = PresetPreferences(o.ayanamsaGiven ? o.ayanamsa : 0);
     if (!o.prefPath.empty()) {
-        if (const std::string error = ReadPreferences(o.prefPath, preferences); !error.empty()) {
-            return Fail(1, error);
+        if (std::string error = ReadPreferences(o.prefPath, preferences); !error.empty()) {
+            return error;
         }
     }
     sun.ayanamsa.deviation = preferences.ayanamsaDeviation;
@@ -169,21 +183,46 @@ int RunReport(SunContext& sun, const ReportOptions& o) {
     for (auto [name, moment, zone] : {std::tuple{&o.birthZone, &chart.birth, &chart.birthZone},
                                       std::tuple{&o.eventZone, &chart.event, &chart.eventZone}}) {
         if (name->empty()) continue;
-        if (const std::string error = ZoneByName(*name, *moment, *zone); !error.empty()) {
-            return Fail(1, error);
-        }
+        if (std::string error = ZoneByName(*name, *moment, *zone); !error.empty()) return error;
     }
 
     if (!ComputeSunPosition(sun, chart.birth, chart.birthZone)) {
-        return Fail(1, "the birth moment lies outside the Sun table");
+        return "the birth moment lies outside the Sun table";
     }
     // An event outside the table is not an error here: the event report says it finds no AD.
     ComputeSunPosition(sun, chart.event, chart.eventZone);
+    return {};
+}
 
+int RunReport(SunContext& sun, const ReportOptions& o) {
+    ChartData chart;
+    Preferences preferences;
+    if (const std::string error = PrepareChart(sun, o, chart, preferences); !error.empty()) {
+        return Fail(1, error);
+    }
     const std::string text = ReportText(BuildReport(sun, chart));
     if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
         std::fflush(stdout) != 0) {
         return Fail(1, "cannot write the report");
+    }
+    return 0;
+}
+
+int RunPeriods(SunContext& sun, const ReportOptions& o) {
+    ChartData chart;
+    Preferences preferences;
+    if (const std::string error = PrepareChart(sun, o, chart, preferences); !error.empty()) {
+        return Fail(1, error);
+    }
+    // Whole rows go out as they are made; stdout's own buffer gathers them into large writes.
+    static char buffer[1 << 16];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    const ExportResult result =
+        WritePeriods(sun, chart, preferences, o.depth, o.format, [](std::string_view bytes) {
+            return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+        });
+    if (result != ExportResult::Written || std::fflush(stdout) != 0) {
+        return Fail(1, "cannot write the periods");
     }
     return 0;
 }
@@ -203,7 +242,8 @@ int main(int argc, char** argv) {
     }
     if (command == "zones" && argc <= 3) return RunZones(argc, argv);
     ReportOptions options;
-    if (command == "report") {
+    options.periods = command == "periods";
+    if (command == "report" || command == "periods") {
         if (const std::string error = ParseReportArgs(argc, argv, options); !error.empty()) {
             return Fail(2, error);
         }
@@ -219,5 +259,6 @@ int main(int argc, char** argv) {
     }
     Ayanamsa ayanamsa;
     SunContext sun{table, ayanamsa};
-    return command == "sun" ? RunSun(sun) : RunReport(sun, options);
+    if (command == "sun") return RunSun(sun);
+    return options.periods ? RunPeriods(sun, options) : RunReport(sun, options);
 }

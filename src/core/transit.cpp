@@ -1,6 +1,8 @@
 #include "core/transit.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "core/calendar.h"
 
@@ -46,8 +48,12 @@ bool FindSunTransit(SunContext& sun, double target, double start, int& year, int
     return true;
 }
 
-bool FindSunTransit(SunContext& sun, double target, double start, CivilDate anchor,
-                    const ZoneSpec& zone, SunTransit& found) {
+namespace {
+
+// The first slot of the search's window and the target reduced below 360, or false when the
+// arguments give no window inside the table.
+bool WindowOf(double target, double start, CivilDate anchor, const ZoneSpec& zone,
+              std::int64_t& firstSlot, double& reduced) {
     const int year = anchor.year, month = anchor.month, day = anchor.day;
     if (!std::isfinite(target) || !std::isfinite(start) || !std::isfinite(zone.utOffset)) {
         return false;
@@ -71,43 +77,109 @@ bool FindSunTransit(SunContext& sun, double target, double start, CivilDate anch
     const double jump = std::trunc(arc * kDaysPerDegree);
     if (!(jump < kMaxJumpDays)) return false;
     AddDays(static_cast<int>(jump), y, m, d);
-
-    const double t = ReduceDegrees(target);
     if (y < kFirstTableYear || y > kLastTableYear) return false;
-    double values[2 * kSlotsRead];
-    if (!sun.ephemeris.ReadValues(SlotOffset(y, m, d), 2 * kSlotsRead, values)) return false;
+    firstSlot = SlotNumber({y, m, d});
+    reduced = ReduceDegrees(target);
+    return true;
+}
 
-    double c = AyanamsaCorrection(sun.ayanamsa, y, m, d);
+// The hour found in slot `slot` of the window as UT, and in the zone's local time.
+bool Finish(std::int64_t slot, double h, const ZoneSpec& zone, SunTransit& found) {
+    const CivilDate date = SlotDate(slot);
+    const CivilInstant ut{date, h};
+    int ry = date.year, rm = date.month, rd = date.day;
+    h -= zone.utOffset;
+    CarryHours(ry, rm, rd, h);
+    // A zone beyond one carry is no real zone; refuse rather than show a bad hour.
+    if (!(h >= 0.0 && h < 24.0)) return false;
+    found = {ut, {{ry, rm, rd}, h}};
+    return true;
+}
+
+// The hour of the transit within a slot whose sidereal longitudes at 0h, 12h and the next 0h are
+// v0, v12 and vn, or -1 when the Sun does not reach t in that slot. The morning half first.
+double SlotHours(double v0, double v12, double vn, double t) {
+    if (IsOnArc(v0, t, v12)) return HalfDayHours(v0, t, v12);
+    if (IsOnArc(v12, t, vn)) return 12.0 + HalfDayHours(v12, t, vn);
+    return -1.0;
+}
+
+}  // namespace
+
+bool FindSunTransit(SunContext& sun, double target, double start, CivilDate anchor,
+                    const ZoneSpec& zone, SunTransit& found) {
+    std::int64_t first = 0;
+    double t = 0.0;
+    if (!WindowOf(target, start, anchor, zone, first, t)) return false;
+    double values[2 * kSlotsRead];
+    if (!sun.ephemeris.ReadValues(first * kSlotBytes, 2 * kSlotsRead, values)) return false;
+
+    CivilDate date = SlotDate(first);
+    double c = AyanamsaCorrection(sun.ayanamsa, date.year, date.month, date.day);
     double v = ReduceDegrees(values[0] + c);
     for (int j = 0; j < kWindowSlots; ++j) {
         const double v0 = v;
         const double v12 = ReduceDegrees(values[2 * j + 1] + c);
-        const int sy = y, sm = m, sd = d;
-        const CivilDate next = SlotDate(SlotNumber({y, m, d}) + 1);
-        y = next.year;
-        m = next.month;
-        d = next.day;
-        c = AyanamsaCorrection(sun.ayanamsa, y, m, d);
+        const CivilDate slotDate = date;
+        date = SlotDate(first + j + 1);
+        c = AyanamsaCorrection(sun.ayanamsa, date.year, date.month, date.day);
         const double vn = ReduceDegrees(values[2 * j + 2] + c);
-        if (sd <= DaysInMonth(sy, sm)) {
-            double h = -1.0;
-            if (IsOnArc(v0, t, v12)) {
-                h = HalfDayHours(v0, t, v12);
-            } else if (IsOnArc(v12, t, vn)) {
-                h = 12.0 + HalfDayHours(v12, t, vn);
-            }
-            if (h >= 0.0) {
-                const CivilInstant ut{{sy, sm, sd}, h};
-                int ry = sy, rm = sm, rd = sd;
-                h -= zone.utOffset;
-                CarryHours(ry, rm, rd, h);
-                // A zone beyond one carry is no real zone; refuse rather than show a bad hour.
-                if (!(h >= 0.0 && h < 24.0)) return false;
-                found = {ut, {{ry, rm, rd}, h}};
-                return true;
-            }
+        if (slotDate.day <= DaysInMonth(slotDate.year, slotDate.month)) {
+            const double h = SlotHours(v0, v12, vn, t);
+            if (h >= 0.0) return Finish(first + j, h, zone, found);
         }
         v = vn;
+    }
+    return false;
+}
+
+bool TransitWindowSlot(double target, double start, CivilDate anchor, std::int64_t& firstSlot) {
+    double reduced = 0.0;
+    return WindowOf(target, start, anchor, ZoneSpec{}, firstSlot, reduced);
+}
+
+SunSlotCache CacheSunSlots(SunContext& sun, std::int64_t firstSlot, std::int64_t count) {
+    SunSlotCache cache;
+    const std::int64_t tableSlots = kSunFileSize / kSlotBytes;
+    const std::int64_t first = std::max<std::int64_t>(firstSlot, 0);
+    const std::int64_t end = std::min(firstSlot + std::max<std::int64_t>(count, 0), tableSlots);
+    if (end <= first) return cache;
+    const auto n = static_cast<std::size_t>(end - first);
+    std::vector<double> values(2 * n);
+    if (!sun.ephemeris.ReadValues(first * kSlotBytes, static_cast<int>(2 * n), values.data())) {
+        return cache;
+    }
+    cache.firstSlot = first;
+    cache.v0.resize(n);
+    cache.v12.resize(n);
+    cache.realDay.resize(n);
+    // Slot after slot, as a search evaluates the ayanamsa while it steps through its window.
+    Ayanamsa ayanamsa = sun.ayanamsa;
+    for (std::size_t i = 0; i < n; ++i) {
+        const CivilDate date = SlotDate(first + static_cast<std::int64_t>(i));
+        const double c = AyanamsaCorrection(ayanamsa, date.year, date.month, date.day);
+        cache.v0[i] = ReduceDegrees(values[2 * i] + c);
+        cache.v12[i] = ReduceDegrees(values[2 * i + 1] + c);
+        cache.realDay[i] = date.day <= DaysInMonth(date.year, date.month);
+    }
+    return cache;
+}
+
+bool FindSunTransit(SunContext& sun, const SunSlotCache& cache, double target, double start,
+                    CivilDate anchor, const ZoneSpec& zone, SunTransit& found) {
+    std::int64_t first = 0;
+    double t = 0.0;
+    if (!WindowOf(target, start, anchor, zone, first, t)) return false;
+    const std::int64_t offset = first - cache.firstSlot;
+    if (offset < 0 || offset + kSlotsRead > static_cast<std::int64_t>(cache.v0.size())) {
+        return FindSunTransit(sun, target, start, anchor, zone, found);
+    }
+    const auto base = static_cast<std::size_t>(offset);
+    for (std::size_t j = 0; j < kWindowSlots; ++j) {
+        if (!cache.realDay[base + j]) continue;
+        const double h =
+            SlotHours(cache.v0[base + j], cache.v12[base + j], cache.v0[base + j + 1], t);
+        if (h >= 0.0) return Finish(first + static_cast<std::int64_t>(j), h, zone, found);
     }
     return false;
 }

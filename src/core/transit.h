@@ -2,6 +2,9 @@
 // the ephemeris around an estimate from the Sun's mean motion.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "core/calendar.h"
 #include "core/chart_moment.h"
 #include "core/sun_ephemeris.h"
@@ -27,5 +30,26 @@ struct SunTransit {
 };
 bool FindSunTransit(SunContext& sun, double target, double start, CivilDate anchor,
                     const ZoneSpec& zone, SunTransit& found);
+
+// The sidereal longitudes at 0h and 12h of a run of slots, each computed once, with the ayanamsa
+// evaluated slot after slot as a search evaluates it while it steps through its window: searches
+// over many boundaries of one MD read the table and evaluate the ayanamsa once per slot instead
+// of 51 times per search.
+struct SunSlotCache {
+    std::int64_t firstSlot = 0;
+    std::vector<double> v0, v12;
+    std::vector<char> realDay;  // 0 for day numbers past the month's end
+};
+// Slots firstSlot .. firstSlot + count - 1, cut to the table.
+SunSlotCache CacheSunSlots(SunContext& sun, std::int64_t firstSlot, std::int64_t count);
+
+// The search above, with the window's longitudes taken from the cache; a window the cache does
+// not hold whole is searched in the table.
+bool FindSunTransit(SunContext& sun, const SunSlotCache& cache, double target, double start,
+                    CivilDate anchor, const ZoneSpec& zone, SunTransit& found);
+
+// The first slot of the window that a search for `target` from `anchor` reads, or false when no
+// window inside the table exists. For sizing a cache.
+bool TransitWindowSlot(double target, double start, CivilDate anchor, std::int64_t& firstSlot);
 
 }  // namespace tarvella

@@ -355,6 +355,11 @@ ChartFile ReadChartFile(const std::string& path) {
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    return WriteFileAtomically(path, [bytes](const ByteSink& out) { return out(bytes); });
+}
+
+bool WriteFileAtomically(const std::string& path,
+                         const std::function<bool(const ByteSink& out)>& produce) {
     namespace fs = std::filesystem;
     std::error_code ec;
     // Through a link to a regular file its target is replaced; a link to anything else (a
@@ -385,7 +390,21 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     }
     ::fchmod(fd, mode);
     // fsync before the rename, or a crash could leave the new name on an empty file.
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    // Small pieces are gathered into large writes.
+    constexpr std::size_t kChunk = 1 << 16;
+    std::string pending;
+    bool writeOk = true;
+    const ByteSink out = [&](std::string_view bytes) {
+        if (!writeOk) return false;
+        if (pending.size() + bytes.size() < kChunk) {
+            pending.append(bytes);
+            return true;
+        }
+        writeOk = WriteAll(fd, pending) && WriteAll(fd, bytes);
+        pending.clear();
+        return writeOk;
+    };
+    bool ok = produce(out) && writeOk && WriteAll(fd, pending) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());

@@ -5,6 +5,7 @@
 // number first. Readers take the numbers separated by any white space, so LF files read alike.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,12 @@ ChartFile ReadChartFile(const std::string& path);
 // target replaced, so the file the user keeps is the one that changes. False when the file was
 // not replaced.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+// The same with the content made piece by piece: `produce` hands each piece to the sink it is
+// given and returns false to give up, which leaves the old file as it was, as a failed write
+// does.
+using ByteSink = std::function<bool(std::string_view bytes)>;
+bool WriteFileAtomically(const std::string& path,
+                         const std::function<bool(const ByteSink& out)>& produce);
 
 // Temporary files of WriteFileAtomically left in `dir` by a run that ended while writing, older
 // than a few seconds so that no write under way is touched. Returns how many were removed.

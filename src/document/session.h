@@ -17,6 +17,7 @@ struct Session {
     Preferences preferences;
     std::string lastDataPath;
     std::string prefFilePath;
+    bool showSeconds = false;  // View > Show seconds, for every window
 
     SunContext Sun() { return SunContext{ephemeris, ayanamsa}; }
 

@@ -16,14 +16,16 @@ ChartData Divisible(const ChartData& chart) {
     return c;
 }
 
-// The periods selected above `level` add their whole sub-arcs to the natal Sun, tier by tier.
+// Start of the period divided at `level`: row `index` of its parent's division, found by the same
+// repeated addition, so that a period's first sub-period starts exactly where the period does.
+// A product of the index and the arc differs from that sum in the last bits.
 double StartAt(const ChartData& chart, int level) {
-    const int n = chart.dasaYears;
-    double s = chart.birth.sunLongitude;
-    for (int tier = 0; tier < std::min(level - 1, kPathTiers); ++tier) {
-        s = s + static_cast<double>(PathIndex(chart, tier) * n) *
-                    LevelFactors[static_cast<std::size_t>(tier)];
-    }
+    if (level <= 1) return chart.birth.sunLongitude;
+    const int parent = level - 1;
+    const int index = PathIndex(chart, TierDividedAt(level));
+    const double arc = LevelArc(parent, chart.dasaYears);
+    double s = StartAt(chart, parent);
+    for (int k = 0; k < index; ++k) s += arc;
     return s;
 }
 

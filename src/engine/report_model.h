@@ -19,6 +19,8 @@ struct ReportModel {
     // The level and the selected periods: those of the chart, and in the event report with the
     // tiers the search found put in.
     PeriodPath path;
+    // Times to the second, as View > Show seconds asks; to the minute otherwise.
+    bool seconds = false;
     bool IsEvent() const { return chart.level == kEventLevel; }
 };
 

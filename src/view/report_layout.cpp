@@ -27,9 +27,9 @@ struct Drawing {
               Rgb colour) const {
         DrawReportText(canvas, print, text, rect, align, font, colour);
     }
-    void Boundary(int x, int y, const BoundaryTexts& b) const {
+    void Boundary(int x, int y, const BoundaryTexts& b, int shift) const {
         Text(b.when, {x, y, kWide, kAllDown}, kAlignLeft, kRowFont, kInstantColour);
-        Text(b.position, {x + g.positionOffset, y, kWide, kAllDown}, kAlignLeft, kRowFont,
+        Text(b.position, {x + g.positionOffset + shift, y, kWide, kAllDown}, kAlignLeft, kRowFont,
              kPositionColour);
     }
 };
@@ -51,15 +51,16 @@ void DrawPeriodReport(const Drawing& d, const ReportModel& report) {
     d.Text(printing ? BirthLineText(c) : HintText(c.level), noteRect, kAlignCentre, kNoteFont,
            kNoteColour);
 
-    const std::array<BoundaryTexts, 13> b = FormatBoundaries(report.division);
+    const std::array<BoundaryTexts, 13> b = FormatBoundaries(report.division, report.seconds);
+    const int shift = report.seconds ? g.secondsWidth : 0;
     for (int k = 0; k < g.rows; ++k) {
         const int y = g.RowTop(k, printing);
         const auto row = static_cast<std::size_t>(k);
         d.Text(RowLabels[row], {g.labelLeft, y, kWide, kAllDown}, kAlignLeft, kRowFont,
                kLabelColour);
-        d.Boundary(g.startLeft, y, b[row]);
-        d.Text(" - ", {g.dashLeft, y, kWide, kAllDown}, kAlignLeft, kRowFont, kLabelColour);
-        d.Boundary(g.endLeft, y, b[row + 1]);
+        d.Boundary(g.startLeft, y, b[row], shift);
+        d.Text(" - ", {g.dashLeft + shift, y, kWide, kAllDown}, kAlignLeft, kRowFont, kLabelColour);
+        d.Boundary(g.endLeft + 2 * shift, y, b[row + 1], shift);
     }
 
     if (!printing && c.level > 1) {

@@ -42,9 +42,25 @@ std::string MomentText(const char* what, const ChartMoment& m, const ZoneSpec& z
 
 }  // namespace
 
-BoundaryTexts FormatBoundary(const Boundary& b) {
+std::int64_t LocalSeconds(const Boundary& b) {
+    constexpr std::int64_t kDay = 86400;
+    auto s = static_cast<std::int64_t>(std::floor(b.hour * 3600.0));
+    const auto m = static_cast<std::int64_t>(std::floor(b.hour * 60.0 + 0.5));
+    s = std::clamp(s, 60 * m - 30, 60 * m + 29);
+    s = std::clamp<std::int64_t>(s, 0, kDay - 1);
+    return DayNumber({b.year, b.month, b.day}) * kDay + s;
+}
+
+BoundaryTexts FormatBoundary(const Boundary& b, bool seconds) {
     BoundaryTexts t;
-    if (b.found) {
+    if (b.found && seconds) {
+        const std::int64_t s = LocalSeconds(b);
+        const std::int64_t day = s / 86400 - (s % 86400 < 0 ? 1 : 0);
+        const auto rest = static_cast<int>(s - day * 86400);
+        const CivilDate date = DateOfDayNumber(day);
+        t.when = Format("%2d %s %04d, %02d:%02d:%02d ", date.day, MonthName(date.month), date.year,
+                        rest / 3600, rest / 60 % 60, rest % 60);
+    } else if (b.found) {
         int year = b.year, month = b.month, day = b.day;
         // The nearest whole minute, a half going up; 24:00 is midnight of the next day.
         auto m = static_cast<int>(std::floor(b.hour * 60.0 + 0.5));
@@ -74,10 +90,10 @@ BoundaryTexts FormatBoundary(const Boundary& b) {
     return t;
 }
 
-std::array<BoundaryTexts, 13> FormatBoundaries(const LevelDivision& division) {
+std::array<BoundaryTexts, 13> FormatBoundaries(const LevelDivision& division, bool seconds) {
     std::array<BoundaryTexts, 13> texts;
     for (std::size_t k = 0; k < texts.size(); ++k)
-        texts[k] = FormatBoundary(division.boundaries[k]);
+        texts[k] = FormatBoundary(division.boundaries[k], seconds);
     return texts;
 }
 
@@ -154,7 +170,7 @@ std::string ReportText(const ReportModel& report) {
     text.Append(ZoneLineText(c));
     text.Append(BirthLineText(c));
     text.Append("\r\n");
-    const std::array<BoundaryTexts, 13> b = FormatBoundaries(report.division);
+    const std::array<BoundaryTexts, 13> b = FormatBoundaries(report.division, report.seconds);
     for (std::size_t k = 0; k < 12; ++k) {
         const BoundaryTexts& start = b[k];
         const BoundaryTexts& end = b[k + 1];

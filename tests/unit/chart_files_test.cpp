@@ -276,6 +276,38 @@ TEST_F(Files, FailedWritesAreReportedAndLeaveOldFilesWhole) {
     EXPECT_FALSE(loaded.modified);
 }
 
+// Piece by piece, as an export writes: many small pieces land whole, and giving up half way or
+// a full disk leaves the old file and no temporary.
+TEST_F(Files, StreamedWritesLandWholeOrNotAtAll) {
+    const std::string path = dir.File("periods.csv");
+    const auto row = [](int i) { return "AD," + std::to_string(i) + "\r\n"; };
+    std::string expected;
+    for (int i = 0; i < 20000; ++i) expected += row(i);
+    expected += std::string(100000, 'x');
+    ASSERT_TRUE(WriteFileAtomically(path, [&](const ByteSink& out) {
+        for (int i = 0; i < 20000; ++i) {
+            if (!out(row(i))) return false;
+        }
+        return out(std::string(100000, 'x')) && out("");
+    }));
+    EXPECT_EQ(ReadFileBytes(path), expected);
+
+    EXPECT_FALSE(WriteFileAtomically(
+        path, [](const ByteSink& out) { return out(std::string(200000, 'y')) && false; }));
+    EXPECT_EQ(ReadFileBytes(path), expected);
+    {
+        const FileSizeLimit limit(70000);
+        bool refused = false;
+        EXPECT_FALSE(WriteFileAtomically(path, [&](const ByteSink& out) {
+            for (int i = 0; i < 10000 && !refused; ++i) refused = !out(std::string(100, 'z'));
+            return !refused;
+        }));
+        EXPECT_TRUE(refused);  // the producer learns of the failure and stops
+    }
+    EXPECT_EQ(ReadFileBytes(path), expected);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
 TEST_F(Files, PipesInPlaceOfTheDataFilesGiveDefaults) {
     // Reading a pipe nobody writes to would wait for ever.
     ASSERT_EQ(mkfifo(session.lastDataPath.c_str(), 0600), 0);

@@ -81,6 +81,10 @@ TEST_F(Engine, LastRowClosesExactlyOnTheParentsEnd) {
             const LevelDivision above = DivideLevel(sun_, parent);
             EXPECT_EQ(child.boundaries[12].longitude, above.boundaries[index + 1].longitude)
                 << "level " << level << " index " << index;
+            // And the first starts exactly on the parent's start, instant and all.
+            EXPECT_EQ(child.boundaries[0].longitude, above.boundaries[index].longitude)
+                << "level " << level << " index " << index;
+            EXPECT_EQ(child.boundaries[0].ut.hour, above.boundaries[index].ut.hour);
         }
     }
 }

@@ -1,0 +1,98 @@
+#include "app/export_periods_dialog.h"
+
+#include <wx/button.h>
+#include <wx/dialog.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/progdlg.h>
+#include <wx/radiobox.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+
+#include <memory>
+
+#include "document/chart_files.h"
+
+namespace {
+
+using namespace tarvella;
+
+// Trees larger than this show their progress; smaller ones are written before it would show.
+constexpr std::int64_t kProgressFrom = 20000;
+
+wxString RowsText(int depth) {
+    return wxString::Format("%s rows will be written.", GroupedCount(PeriodCount(depth)));
+}
+
+}  // namespace
+
+bool RunExportPeriodsDialog(wxWindow* parent, PeriodExportChoice& choice) {
+    wxDialog dialog(parent, wxID_ANY, "Export periods");
+    const int gap = dialog.FromDIP(4);
+    wxArrayString depths;
+    for (int d = 1; d <= kTreeTiers; ++d) depths.Add(DepthChoiceText(d));
+    auto* depth = new wxRadioBox(&dialog, wxID_ANY, "Periods down to", wxDefaultPosition,
+                                 wxDefaultSize, depths, 1, wxRA_SPECIFY_COLS);
+    const wxString formats[] = {"CS&V, for spreadsheets", "&JSON, for programs",
+                                "&iCalendar, for calendars"};
+    auto* format = new wxRadioBox(&dialog, wxID_ANY, "Format", wxDefaultPosition, wxDefaultSize, 3,
+                                  formats, 1, wxRA_SPECIFY_COLS);
+    auto* rows = new wxStaticText(&dialog, wxID_ANY, RowsText(kTreeTiers));
+    depth->SetSelection(choice.depth - 1);
+    format->SetSelection(static_cast<int>(choice.format));
+    rows->SetLabel(RowsText(choice.depth));
+    depth->Bind(wxEVT_RADIOBOX,
+                [&](wxCommandEvent&) { rows->SetLabel(RowsText(depth->GetSelection() + 1)); });
+
+    auto* top = new wxBoxSizer(wxVERTICAL);
+    top->Add(depth, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 4 * gap);
+    top->Add(format, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 4 * gap);
+    top->Add(rows, 0, wxLEFT | wxRIGHT | wxTOP, 4 * gap);
+    top->Add(dialog.CreateStdDialogButtonSizer(wxOK | wxCANCEL), 0, wxEXPAND | wxALL, 4 * gap);
+    dialog.SetSizerAndFit(top);
+    dialog.CentreOnParent();
+    depth->SetFocus();
+    if (dialog.ShowModal() != wxID_OK) return false;
+    choice.depth = depth->GetSelection() + 1;
+    choice.format = static_cast<ExportFormat>(format->GetSelection());
+    return true;
+}
+
+void ExportPeriods(wxWindow* parent, SunContext& sun, const ChartData& chart,
+                   const Preferences& preferences, const PeriodExportChoice& choice,
+                   const std::string& documentName) {
+    const char* extension = ExportExtension(choice.format);
+    const wxString wildcard[] = {"CSV files (*.csv)|*.csv", "JSON files (*.json)|*.json",
+                                 "iCalendar files (*.ics)|*.ics"};
+    wxFileDialog files(parent, "Export periods", "",
+                       wxFileName(wxString::FromUTF8(documentName)).GetName() + "." + extension,
+                       wildcard[static_cast<int>(choice.format)] + "|All files (*)|*",
+                       wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    if (files.ShowModal() != wxID_OK) return;
+    const wxString path = files.GetPath();
+
+    const std::int64_t total = PeriodCount(choice.depth);
+    std::unique_ptr<wxProgressDialog> progress;
+    if (total > kProgressFrom) {
+        progress = std::make_unique<wxProgressDialog>(
+            "Export periods", wxString::Format("Writing %s periods...", GroupedCount(total)), 1000,
+            parent, wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE | wxPD_ELAPSED_TIME);
+    }
+    ExportResult result = ExportResult::WriteFailed;
+    const bool written = WriteFileAtomically(std::string(path.fn_str()), [&](const ByteSink& out) {
+        result = WritePeriods(
+            sun, chart, preferences, choice.depth, choice.format, out, [&](std::int64_t done) {
+                return !progress || progress->Update(static_cast<int>(done * 1000 / total));
+            });
+        return result == ExportResult::Written;
+    });
+    progress.reset();
+    if (result == ExportResult::Cancelled) {
+        wxLogStatus("The export was cancelled; \"%s\" is as it was.", path);
+    } else if (!written) {
+        wxLogError("Could not write the periods to \"%s\"; the file on disk is unchanged.", path);
+    } else {
+        wxLogStatus("%s periods written to \"%s\".", GroupedCount(total), path);
+    }
+}

@@ -1,0 +1,22 @@
+// File > Export periods: the depth and the format asked for, then the file, written with a
+// progress dialog that can cancel.
+#pragma once
+
+#include "view/period_export.h"
+
+class wxWindow;
+
+struct PeriodExportChoice {
+    int depth = 2;  // tiers below the MD, 1..5
+    tarvella::ExportFormat format = tarvella::ExportFormat::Csv;
+};
+
+// The depth and format dialog; false when cancelled.
+bool RunExportPeriodsDialog(wxWindow* parent, PeriodExportChoice& choice);
+
+// Asks for the file with the platform's save dialog and writes the periods of the chart there,
+// through a temporary file, so a failed or cancelled export leaves any old file whole. Says how
+// it went.
+void ExportPeriods(wxWindow* parent, tarvella::SunContext& sun, const tarvella::ChartData& chart,
+                   const tarvella::Preferences& preferences, const PeriodExportChoice& choice,
+                   const std::string& documentName);

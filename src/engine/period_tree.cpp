@@ -1,0 +1,107 @@
+#include "engine/period_tree.h"
+
+#include <algorithm>
+
+#include "core/transit.h"
+
+namespace tarvella {
+namespace {
+
+// Slots beyond a window's first that its search reads.
+constexpr std::int64_t kWindowReach = 51;
+
+struct Walk {
+    SunContext& sun;
+    const ChartData& chart;
+    SunSlotCache cache;
+    int depth;
+    const PeriodVisitor& visit;
+    PeriodRow row;
+};
+
+void Locate(Walk& w, Boundary& b) {
+    SunTransit found;
+    b.found = FindSunTransit(w.sun, w.cache, b.longitude, w.chart.birth.sunLongitude,
+                             {w.chart.dasaStartYear, w.chart.birth.month, w.chart.birth.day},
+                             w.chart.eventZone, found);
+    if (b.found) {
+        b.year = found.local.date.year;
+        b.month = found.local.date.month;
+        b.day = found.local.date.day;
+        b.hour = found.local.hour;
+        b.ut = found.ut;
+    }
+    b.position = SplitLongitude(b.longitude);
+}
+
+// The division of one period at `tier`, from its two ends as its parent's division found them:
+// the first and last boundaries are those ends, the eleven between are added arc by arc, as the
+// report's division of that level adds them.
+bool Divide(Walk& w, int tier, const Boundary& first, const Boundary& last) {
+    std::array<Boundary, 13> b;
+    b[0] = first;
+    b[12] = last;
+    const double arc = LevelArc(tier, w.chart.dasaYears);
+    double longitude = first.longitude;
+    for (std::size_t k = 1; k < 12; ++k) {
+        longitude += arc;
+        b[k].longitude = longitude;
+        Locate(w, b[k]);
+    }
+    for (std::size_t k = 0; k < 12; ++k) {
+        w.row.tier = tier;
+        w.row.path[static_cast<std::size_t>(tier - 1)] = static_cast<int>(k);
+        std::fill(w.row.path.begin() + tier, w.row.path.end(), 0);
+        w.row.start = &b[k];
+        w.row.end = &b[k + 1];
+        if (!w.visit(w.row)) return false;
+        if (tier < w.depth && !Divide(w, tier + 1, b[k], b[k + 1])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::int64_t PeriodCount(int depth) {
+    std::int64_t count = 0, tier = 1;
+    for (int d = 0; d < std::clamp(depth, 1, kTreeTiers); ++d) count += tier *= 12;
+    return count;
+}
+
+bool VisitPeriods(SunContext& sun, const ChartData& original, int depth,
+                  const PeriodVisitor& visit) {
+    ChartData chart = WithinTables(original);
+    chart.level = 1;
+    // The MD's two ends exactly as the report of its ADs finds them.
+    const LevelDivision md = DivideLevel(sun, chart);
+    const Boundary& first = md.boundaries.front();
+    const Boundary& last = md.boundaries.back();
+
+    // One slot cache over every window that a boundary of the MD reads.
+    const CivilDate anchor{chart.dasaStartYear, chart.birth.month, chart.birth.day};
+    std::int64_t from = 0, to = 0;
+    SunSlotCache cache;
+    const double natal = chart.birth.sunLongitude;
+    if (TransitWindowSlot(first.longitude, natal, anchor, from) &&
+        TransitWindowSlot(last.longitude, natal, anchor, to)) {
+        cache = CacheSunSlots(sun, from, to - from + kWindowReach);
+    } else if (TransitWindowSlot(first.longitude, natal, anchor, from)) {
+        // The MD runs past the table: cache up to its end.
+        cache = CacheSunSlots(sun, from, kSunFileSize / kSlotBytes - from);
+    }
+    Walk w{sun, chart, std::move(cache), std::clamp(depth, 1, kTreeTiers), visit, {}};
+    return Divide(w, 1, first, last);
+}
+
+ChartData ReportChartOf(const ChartData& chart, const PeriodRow& row) {
+    ChartData c = chart;
+    c.level = row.tier;
+    PeriodPath path = PathOf(c);
+    for (int t = 0; t < row.tier - 1; ++t)
+        path.index[static_cast<std::size_t>(t)] = row.path[static_cast<std::size_t>(t)];
+    path.level = row.tier;
+    SetPath(c, path);
+    return c;
+}
+
+}  // namespace tarvella

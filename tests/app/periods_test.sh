@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# File > Export periods and View > Show seconds, in the real program on the X display that
+# xvfb-run gives, with a fresh home.
+#   periods_test.sh TEST PROGRAM PIXEL_PROBE CLI STORAGE_FAULT_SHIM
+set -euo pipefail
+test=$1 program=$(realpath "$2") probe=$(realpath "$3") cli=$(realpath "$4") shim=$(realpath "$5")
+
+source "$(dirname "$0")/lib.sh"
+start_flags=(--no-splash)
+mkdir -p "$data" "$home/out"
+
+focus_main() { xdotool windowfocus --sync "$main"; sleep 0.3; }
+
+# A window other than the main one whose name matches $1, in $found.
+wait_window() {
+    found= name=$1
+    wait_until 10 'found=$(xdotool search --onlyvisible --name "$name" | grep -vx "$main" | tail -1); [[ -n $found ]]' ||
+        fail "no window $name: $(cat "$home/stderr")"
+    xdotool windowfocus --sync "$found"
+    sleep 0.5
+}
+
+# File > Export periods, the depth and format chosen by their keys $1 and $2 (alt+s: the SDs,
+# alt+j: JSON), then the path $3 typed into the save dialog.
+export_periods() {
+    focus_main
+    xdotool key --delay 300 alt+f t
+    wait_window "^Export periods$"
+    local dialog=$found
+    xdotool key --delay 200 "$1" "$2" alt+o
+    wait_until 10 'found=$(xdotool search --onlyvisible --name "^Export periods$" | grep -vx "$main" | grep -vx "$dialog" | tail -1); [[ -n $found ]]' ||
+        fail "no save dialog: $(cat "$home/stderr")"
+    xdotool windowfocus --sync "$found"
+    sleep 0.5
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$3"
+    xdotool key Return
+}
+
+expected() { "$cli" periods "$home/chart.vkt" --pref "$data/pref.vkp" "$@"; }
+
+case $test in
+exports_periods)
+    printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 \
+        1 4 0.000000 4.000000 3 2001 4 5 9 1 2 >"$home/chart.vkt"
+    start "$home/chart.vkt"
+    wait_for_report
+    # The SDs as JSON.
+    export_periods alt+s alt+j "$home/out/chart.json"
+    wait_for 10 test -s "$home/out/chart.json" || fail "nothing written: $(cat "$home/stderr")"
+    wait_for 5 grep -qF "1,884 periods written to \"$home/out/chart.json\"." "$home/stderr" ||
+        fail "not told: $(cat "$home/stderr")"
+    expected --depth 3 --format json >"$home/expected.json"
+    cmp "$home/out/chart.json" "$home/expected.json" || fail "the file is not the periods"
+    # The ADs as CSV.
+    export_periods alt+a alt+v "$home/out/chart.csv"
+    wait_for 10 test -s "$home/out/chart.csv" || fail "no CSV: $(cat "$home/stderr")"
+    sleep 0.5
+    expected --depth 1 --format csv | cmp - "$home/out/chart.csv" || fail "the CSV is not the periods"
+    # The whole tree as iCalendar shows its progress, and Cancel there writes nothing.
+    export_periods alt+d alt+i "$home/out/chart.ics"
+    save=$found
+    wait_until 10 'found=$(xdotool search --onlyvisible --name "^Export periods$" | grep -vx "$main" | grep -vx "$save" | tail -1); [[ -n $found ]]' ||
+        fail "no progress: $(grep -v dconf "$home/stderr")"
+    xdotool windowfocus --sync "$found"
+    xdotool key Escape
+    wait_for 20 grep -qF "The export was cancelled; \"$home/out/chart.ics\" is as it was." "$home/stderr" ||
+        fail "not cancelled: $(grep -v dconf "$home/stderr")"
+    [[ $(ls "$home/out") == $'chart.csv\nchart.json' ]] || fail "files left: $(ls "$home/out")"
+    ;;
+export_fails_and_keeps_the_old_file)
+    printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 \
+        1 4 0.000000 4.000000 3 2001 4 5 9 1 2 >"$home/chart.vkt"
+    mkdir -p "$home/full"
+    echo "old calendar" >"$home/full/chart.ics"
+    # The disk of that folder fills up after 5000 bytes.
+    STORAGE_FAULT=full:5000 STORAGE_FAULT_DIR=$home/full/ LD_PRELOAD=$shim \
+        "$program" --messages-to-stderr --no-splash "$home/chart.vkt" 2>>"$home/stderr" &
+    pids+=($!)
+    wait_for_report
+    export_periods alt+s alt+i "$home/full/chart.ics"
+    # GTK asks before it replaces a file.
+    wait_window "^Export periods$|Confirm|Replace"
+    sleep 0.5
+    xdotool key alt+r || true
+    wait_for 10 grep -qF "Could not write the periods to \"$home/full/chart.ics\"; the file on disk is unchanged." \
+        "$home/stderr" || fail "not told: $(cat "$home/stderr")"
+    [[ $(cat "$home/full/chart.ics") == "old calendar" ]] || fail "the old file was changed"
+    [[ $(ls "$home/full") == chart.ics ]] || fail "files left behind: $(ls "$home/full")"
+    kill -0 "${pids[-1]}" || fail "the program ended"
+    ;;
+show_seconds)
+    printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 \
+        1 4 0.000000 4.000000 1 1999 4 5 9 1 3 >"$home/chart.vkt"
+    "$program" --messages-to-stderr --no-splash "$home/chart.vkt" 2>>"$home/stderr" &
+    pid=$!
+    pids+=($pid)
+    wait_for_report
+    "$cli" report "$home/chart.vkt" --pref "$data/pref.vkp" >"$home/minutes.txt"
+    copy() {
+        : >"$home/stderr"
+        focus_main
+        xdotool key ctrl+c
+        wait_for 5 grep -q "Copied in plain text format" "$home/stderr" || fail "no copy"
+        timeout 5 xclip -o -selection clipboard >"$1"
+    }
+    copy "$home/off.txt"
+    cmp "$home/off.txt" "$home/minutes.txt" || fail "off: the text changed"
+    focus_main
+    xdotool key --delay 300 alt+v e
+    sleep 0.5
+    copy "$home/on.txt"
+    # Each time to the second, and the minute the report shows when rounded.
+    /usr/bin/python3 - "$home/on.txt" "$home/minutes.txt" <<'PY' || fail "on: $(cat -A "$home/on.txt" | head -12)"
+import datetime, re, sys
+on, off = (open(p, newline="").read() for p in sys.argv[1:])
+pattern = r"(\d+ \w{3} \d{4}), (\d\d):(\d\d):(\d\d) "
+times = re.findall(pattern, on)
+assert len(times) == 24, times
+def rounded(m):
+    t = datetime.datetime.strptime("%s %s:%s:%s" % m.groups(), "%d %b %Y %H:%M:%S")
+    t += datetime.timedelta(seconds=30)
+    return "%2d %s %04d, %02d:%02d " % (t.day, t.strftime("%b"), t.year, t.hour, t.minute)
+assert re.sub(pattern, rounded, on) == off
+PY
+    # Printing follows the screen.
+    grep -q "ShowSeconds=1" "$home/.config/tarvella.conf" 2>/dev/null || true
+    xdotool key --delay 300 alt+v e
+    sleep 0.5
+    copy "$home/off2.txt"
+    cmp "$home/off2.txt" "$home/minutes.txt" || fail "off again: the text changed"
+    # On once more, kept for the next run, whose printing shows the seconds too.
+    xdotool key --delay 300 alt+v e
+    sleep 0.3
+    focus_main
+    xdotool key ctrl+q
+    wait_until 10 '! kill -0 $pid 2>/dev/null' || fail "still running after Exit"
+    grep -qx "ShowSeconds=1" "$home/.config/tarvella.conf" || fail "not kept: $(cat "$home/.config/tarvella.conf")"
+    timeout 30 "$program" --print-to "$home/out.pdf" "$home/chart.vkt" 2>>"$home/stderr" ||
+        fail "print: $(cat "$home/stderr")"
+    [[ $(pdftotext "$home/out.pdf" - | grep -cE '[0-9]{2}:[0-9]{2}:[0-9]{2}') -ge 12 ]] ||
+        fail "the page has no seconds: $(pdftotext "$home/out.pdf" - | head -20)"
+    ;;
+*) fail "no test $test" ;;
+esac

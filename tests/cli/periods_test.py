@@ -1,0 +1,285 @@
+"""tarvella-cli periods, read back by parsers that share nothing with the program: Python's csv
+and json modules and python3-icalendar."""
+
+import csv
+import datetime
+import io
+import json
+import os
+import random
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import icalendar
+
+CLI = sys.argv.pop(1)
+ROWS = {1: 12, 2: 156, 3: 1884, 4: 22620, 5: 271452}
+OUTSIDE = "outside 1800-2099"
+
+
+def chart_text(birth=(1970, 4, 4, 17, 50.0), birth_zone=(0, 5, 30.0), event=(1999, 8, 22, 12, 10.0),
+               event_zone=(1, 4, 0.0), years=1, start=1999, path=(0, 0, 0, 0), level=1):
+    def zone(z):
+        west, hours, minutes = z
+        offset = (hours + minutes / 60.0) * (1 if west else -1)
+        return [str(west), str(hours), "%f" % minutes, "%f" % offset]
+
+    fields = ["4002"]
+    fields += [str(v) if isinstance(v, int) else "%f" % v for v in birth] + zone(birth_zone)
+    fields += [str(v) if isinstance(v, int) else "%f" % v for v in event] + zone(event_zone)
+    fields += [str(years), str(start)] + [str(i) for i in path] + [str(level)]
+    return "\r\n".join(fields) + "\r\n"
+
+
+def random_chart(rng, **over):
+    year = rng.randint(1850, 2040)
+    years = rng.randint(1, 12)
+    args = dict(birth=(year, rng.randint(1, 12), rng.randint(1, 28), rng.randint(0, 23),
+                       float(rng.randint(0, 59))),
+                birth_zone=(rng.randint(0, 1), rng.randint(0, 11), 30.0 * rng.randint(0, 1)),
+                event_zone=(rng.randint(0, 1), rng.randint(0, 11), 15.0 * rng.randint(0, 3)),
+                years=years, start=min(year + rng.randint(0, 60), 2099 - years),
+                path=tuple(rng.randint(0, 11) for _ in range(4)))
+    args.update(over)
+    return chart_text(**args)
+
+
+class Cli:
+    def __init__(self, tmp):
+        self.tmp = tmp
+        self.n = 0
+
+    def chart(self, text):
+        self.n += 1
+        path = os.path.join(self.tmp, "c%d.vkt" % self.n)
+        with open(path, "w", newline="") as f:
+            f.write(text)
+        return path
+
+    def run(self, *args, check=True):
+        p = subprocess.run([CLI, *args], capture_output=True)
+        if check and p.returncode != 0:
+            raise AssertionError("%s failed: %s" % (args, p.stderr.decode()))
+        return p
+
+
+def parse_local(text):
+    return datetime.datetime.fromisoformat(text)
+
+
+def parse_utc(text):
+    assert text.endswith("Z"), text
+    return datetime.datetime.fromisoformat(text[:-1]).replace(tzinfo=datetime.timezone.utc)
+
+
+def report_minute(local):
+    """The report's text of an instant: the nearest whole minute, a half going up."""
+    t = local.replace(tzinfo=None) + datetime.timedelta(seconds=30)
+    return "%2d %s %04d, %02d:%02d" % (t.day, t.strftime("%b"), t.year, t.hour, t.minute)
+
+
+class PeriodsTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.dir = tempfile.TemporaryDirectory()
+        cls.cli = Cli(cls.dir.name)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.dir.cleanup()
+
+    def csv_rows(self, *args):
+        out = self.cli.run("periods", *args, "--format", "csv").stdout
+        self.assertNotIn(b"\n", out.replace(b"\r\n", b""), "every line ends in CR LF")
+        rows = list(csv.reader(io.StringIO(out.decode("utf-8"), newline="")))
+        self.assertEqual(rows[0], ["tier", "path", "start_utc", "end_utc", "start_local",
+                                   "end_local", "start_longitude", "end_longitude",
+                                   "start_degrees", "end_degrees"])
+        return [dict(zip(rows[0], r)) for r in rows[1:]]
+
+    def check_tiling(self, rows, depth):
+        self.assertEqual(len(rows), ROWS[depth])
+        last_end = {}
+        open_parent = {}
+        for r in rows:
+            path = [int(i) for i in r["path"].split(".")]
+            tier = len(path)
+            self.assertEqual(r["tier"], ["AD", "PD", "SD", "PAD", "DAD"][tier - 1])
+            if tier in last_end:
+                self.assertEqual(last_end[tier], (r["start_utc"], r["start_local"]), r)
+            if tier > 1:
+                parent = open_parent[tier - 1]
+                self.assertEqual(parent["path"].split("."), r["path"].split(".")[:-1])
+                if path[-1] == 1:
+                    self.assertEqual(parent["start_utc"], r["start_utc"], r)
+                if path[-1] == 12:
+                    self.assertEqual(parent["end_utc"], r["end_utc"], r)
+            last_end[tier] = (r["end_utc"], r["end_local"])
+            open_parent[tier] = r
+            if OUTSIDE in (r["start_utc"], r["end_utc"]):
+                continue
+            start, end = parse_utc(r["start_utc"]), parse_utc(r["end_utc"])
+            self.assertLessEqual(start, end, r)
+            # Local and UT name the same second.
+            self.assertEqual(parse_local(r["start_local"]), start, r)
+            self.assertEqual(parse_local(r["end_local"]), end, r)
+            for end_name in ("start", "end"):
+                sign, deg, minute, sec = r[end_name + "_longitude"].split(" ")
+                self.assertIn(sign, "Ar Ta Ge Cn Le Vi Li Sc Sg Cp Aq Pi".split())
+                exact = float(r[end_name + "_degrees"])
+                shown = ("Ar Ta Ge Cn Le Vi Li Sc Sg Cp Aq Pi".split().index(sign) * 30 +
+                         int(deg) + int(minute) / 60 + int(sec) / 3600)
+                self.assertLess(abs((shown - exact + 180) % 360 - 180), 1 / 3600, r)
+
+    def test_tiling_of_random_charts_at_every_depth(self):
+        rng = random.Random(15)
+        for i in range(10):
+            depth = i % 4 + 1
+            with self.subTest(chart=i, depth=depth):
+                self.check_tiling(self.csv_rows(self.cli.chart(random_chart(rng)),
+                                                "--depth", str(depth)), depth)
+        with self.subTest(depth=5):
+            self.check_tiling(self.csv_rows(self.cli.chart(random_chart(rng, years=12)),
+                                            "--depth", "5"), 5)
+
+    def report_rows(self, chart, level, *args):
+        text = self.cli.run("report", chart, "--level", str(level), *args).stdout.decode()
+        rows = [line for line in text.split("\r\n") if line[:5].strip().endswith(":")
+                and line[2:4] in ("st", "nd", "rd", "th")]
+        self.assertEqual(len(rows), 12, text)
+        found = [re.match(r"^[ \d]\d\w\w: (.*?) +\([^)]*\) - (.*?) +\([^)]*\)$", row) for row in rows]
+        self.assertTrue(all(found), rows)
+        return [m.groups() for m in found]
+
+    def check_against_report(self, text, *args, depth=5):
+        chart = self.cli.chart(text)
+        rows = self.csv_rows(chart, "--depth", str(depth), *args)
+        path = [int(v) for v in text.split("\r\n")[21:25]]
+        for level in range(1, depth + 1):
+            prefix = ".".join(str(i + 1) for i in path[:level - 1])
+            mine = [r for r in rows if r["path"].count(".") == level - 1 and
+                    r["path"].startswith(prefix)]
+            mine = [r for r in mine if ".".join(r["path"].split(".")[:-1]) == prefix]
+            self.assertEqual(len(mine), 12)
+            shown = self.report_rows(chart, level, *args)
+            for r, (start, end) in zip(mine, shown):
+                for local, want in ((r["start_local"], start), (r["end_local"], end)):
+                    if local == OUTSIDE:
+                        self.assertTrue(want.startswith(OUTSIDE), (r, want))
+                    else:
+                        self.assertEqual(report_minute(parse_local(local)), want, r)
+        return rows
+
+    def test_minute_rounded_export_is_the_report(self):
+        rng = random.Random(7)
+        for i in range(4):
+            with self.subTest(chart=i):
+                self.check_against_report(random_chart(rng))
+
+    def test_daylight_saving_between_birth_and_event(self):
+        # Born in winter in New York, the event in summer: the event's zone, -04:00, times
+        # every period, as the report shows them.
+        text = chart_text(birth=(1980, 1, 15, 9, 30.0), event=(2001, 7, 4, 12, 0.0),
+                          years=2, start=2000, path=(3, 4, 5, 6))
+        args = ("--birth-zone", "America/New_York", "--event-zone", "America/New_York")
+        rows = self.check_against_report(text, *args, depth=4)
+        self.assertTrue(all(r["start_local"].endswith("-04:00") for r in rows))
+        meta = json.loads(self.cli.run("periods", self.cli.chart(text), "--format", "json",
+                                       "--depth", "1", *args).stdout)
+        self.assertTrue(meta["birth"]["local"].endswith("-05:00"))
+        self.assertEqual(meta["local_offset"], "-04:00")
+
+    def test_md_past_the_table(self):
+        text = chart_text(years=12, start=2093, path=(11, 11, 0, 0))
+        rows = self.check_against_report(text, depth=3)
+        outside = [r for r in rows if r["end_utc"] == OUTSIDE]
+        self.assertTrue(outside)
+        self.assertTrue(all(r["end_local"] == OUTSIDE for r in outside))
+        chart = self.cli.chart(text)
+        data = json.loads(self.cli.run("periods", chart, "--format", "json", "--depth", "3").stdout)
+        self.assertIsNone(data["md"]["end_utc"])
+        self.assertEqual(sum(p["end_utc"] is None for p in data["periods"]), len(outside))
+        cal = icalendar.Calendar.from_ical(self.cli.run("periods", chart, "--format", "ics",
+                                                        "--depth", "3").stdout)
+        within = [r for r in rows if OUTSIDE not in (r["start_utc"], r["end_utc"])]
+        self.assertEqual(len(cal.walk("VEVENT")), len(within))
+
+    def test_json_and_icalendar_hold_the_csv_periods(self):
+        chart = self.cli.chart(chart_text(years=3, start=2001, path=(4, 5, 9, 0)))
+        rows = self.csv_rows(chart, "--depth", "3")
+        data = json.loads(self.cli.run("periods", chart, "--format", "json", "--depth", "3").stdout)
+        self.assertEqual(data["md"]["years"], 3)
+        self.assertEqual(data["md"]["start_year"], 2001)
+        self.assertEqual(data["depth"], 3)
+        self.assertEqual(data["period_count"], len(rows))
+        self.assertEqual(data["uncertainty_seconds"], 4.2)
+        self.assertIn("Lahiri", data["ayanamsa"]["name"])
+        self.assertEqual(data["md"]["start_utc"], rows[0]["start_utc"])
+        self.assertEqual(data["md"]["end_utc"], rows[-1]["end_utc"])
+        for r, p in zip(rows, data["periods"], strict=True):
+            for key in ("tier", "path", "start_utc", "end_utc", "start_local", "end_local",
+                        "start_longitude", "end_longitude"):
+                self.assertEqual(r[key], p[key])
+            self.assertAlmostEqual(float(r["start_degrees"]), p["start_degrees"], places=6)
+
+        raw = self.cli.run("periods", chart, "--format", "ics", "--depth", "3").stdout
+        lines = raw.split(b"\r\n")
+        self.assertEqual(lines[-1], b"")
+        self.assertTrue(all(b"\n" not in line and len(line) <= 75 for line in lines))
+        cal = icalendar.Calendar.from_ical(raw)
+        self.assertEqual(str(cal["VERSION"]), "2.0")
+        events = cal.walk("VEVENT")
+        self.assertEqual(len(events), len(rows))
+        self.assertEqual(len({str(e["UID"]) for e in events}), len(events))
+        for r, e in zip(rows, events):
+            self.assertEqual(e.decoded("DTSTART"), parse_utc(r["start_utc"]))
+            self.assertEqual(e.decoded("DTEND"), parse_utc(r["end_utc"]))
+            names = ["%s %s" % ("1st 2nd 3rd 4th 5th 6th 7th 8th 9th 10th 11th 12th".split()[
+                int(i) - 1], t) for i, t in zip(r["path"].split("."), ["AD", "PD", "SD"])]
+            self.assertEqual(str(e["SUMMARY"]), " / ".join(names))
+            self.assertIn(r["start_longitude"], str(e["DESCRIPTION"]))
+            self.assertIn("4.2 s", str(e["DESCRIPTION"]))
+        # The same chart gives the same UIDs, another chart others.
+        again = icalendar.Calendar.from_ical(
+            self.cli.run("periods", chart, "--format", "ics", "--depth", "1").stdout)
+        self.assertEqual([str(e["UID"]) for e in again.walk("VEVENT")],
+                         [str(e["UID"]) for e in events if "/" not in str(e["SUMMARY"])])
+        other = self.cli.chart(chart_text(years=3, start=2002))
+        third = icalendar.Calendar.from_ical(
+            self.cli.run("periods", other, "--format", "ics", "--depth", "1").stdout)
+        self.assertFalse({str(e["UID"]) for e in third.walk("VEVENT")} &
+                         {str(e["UID"]) for e in events})
+
+    def test_bad_arguments_and_charts_as_report_has_them(self):
+        bad = self.cli.chart("4002\r\n1970\r\n")
+        for args, code in ((["--depth", "0"], 2), (["--depth", "6"], 2), (["--depth"], 2),
+                           (["--format", "xml"], 2), (["--level", "2"], 2),
+                           (["--ayanamsa", "1", "--pref", "x"], 2), ([bad], 1),
+                           (["/nonexistent.vkt"], 1), (["--event-zone", "Nowhere/Place"], 1)):
+            with self.subTest(args=args):
+                p = self.cli.run("periods", *args, check=False)
+                self.assertEqual(p.returncode, code, p.stderr)
+                self.assertEqual(p.stdout, b"")
+                self.assertTrue(p.stderr.startswith(b"tarvella-cli: "))
+        self.assertIn(b"is not a chart", self.cli.run("periods", bad, check=False).stderr)
+        full = subprocess.run("%s periods --depth 2 > /dev/full" % CLI, shell=True,
+                              capture_output=True)
+        self.assertEqual(full.returncode, 1)
+        self.assertIn(b"cannot write", full.stderr)
+
+    def test_ayanamsa_moves_the_longitudes(self):
+        chart = self.cli.chart(chart_text())
+        lahiri = self.csv_rows(chart, "--depth", "1")
+        raman = self.csv_rows(chart, "--depth", "1", "--ayanamsa", "1")
+        # The natal Sun moves with the zodiac, so the instants barely do; the longitudes do.
+        self.assertNotEqual(lahiri[0]["start_longitude"], raman[0]["start_longitude"])
+        data = json.loads(self.cli.run("periods", chart, "--format", "json", "--depth", "1",
+                                       "--ayanamsa", "1").stdout)
+        self.assertIn("Raman", data["ayanamsa"]["name"])
+
+
+if __name__ == "__main__":
+    unittest.main()
