@@ -85,6 +85,18 @@ bool BoundaryInstant(SunContext& sun, const ChartData& chart, double longitude, 
                           chart.eventZone, found);
 }
 
+void PlaceBoundary(Boundary& boundary, bool found, const SunTransit& transit) {
+    boundary.found = found;
+    if (found) {
+        boundary.year = transit.local.date.year;
+        boundary.month = transit.local.date.month;
+        boundary.day = transit.local.date.day;
+        boundary.hour = transit.local.hour;
+        boundary.ut = transit.ut;
+    }
+    boundary.position = SplitLongitude(boundary.longitude);
+}
+
 ZodiacPosition SplitLongitude(double longitude) {
     ZodiacPosition p;
     if (!std::isfinite(longitude)) return p;
@@ -112,15 +124,7 @@ LevelDivision DivideLevel(SunContext& sun, const ChartData& original) {
         Boundary& boundary = d.boundaries[static_cast<std::size_t>(k)];
         boundary.longitude = k == 12 ? LevelEndLongitude(chart) : b;
         SunTransit found;
-        boundary.found = BoundaryInstant(sun, chart, boundary.longitude, found);
-        if (boundary.found) {
-            boundary.year = found.local.date.year;
-            boundary.month = found.local.date.month;
-            boundary.day = found.local.date.day;
-            boundary.hour = found.local.hour;
-            boundary.ut = found.ut;
-        }
-        boundary.position = SplitLongitude(boundary.longitude);
+        PlaceBoundary(boundary, BoundaryInstant(sun, chart, boundary.longitude, found), found);
         b += d.arc;
     }
     return d;

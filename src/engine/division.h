@@ -65,6 +65,9 @@ bool BoundaryInstant(SunContext& sun, const ChartData& chart, double longitude, 
 // The longitude reduced below 360, rounded to the whole arc-second, and split.
 ZodiacPosition SplitLongitude(double longitude);
 
+// A boundary at its longitude, with the transit found for it (when `found`) and its position.
+void PlaceBoundary(Boundary& boundary, bool found, const SunTransit& transit);
+
 // The twelve sub-periods of the chart's level. A level outside 1..5, an index outside 0..11 or
 // dasaYears outside 1..12 is taken as the nearest value in range.
 LevelDivision DivideLevel(SunContext& sun, const ChartData& chart);

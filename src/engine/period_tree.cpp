@@ -21,17 +21,10 @@ struct Walk {
 
 void Locate(Walk& w, Boundary& b) {
     SunTransit found;
-    b.found = FindSunTransit(w.sun, w.cache, b.longitude, w.chart.birth.sunLongitude,
-                             {w.chart.dasaStartYear, w.chart.birth.month, w.chart.birth.day},
-                             w.chart.eventZone, found);
-    if (b.found) {
-        b.year = found.local.date.year;
-        b.month = found.local.date.month;
-        b.day = found.local.date.day;
-        b.hour = found.local.hour;
-        b.ut = found.ut;
-    }
-    b.position = SplitLongitude(b.longitude);
+    const bool located = FindSunTransit(
+        w.sun, w.cache, b.longitude, w.chart.birth.sunLongitude,
+        {w.chart.dasaStartYear, w.chart.birth.month, w.chart.birth.day}, w.chart.eventZone, found);
+    PlaceBoundary(b, located, found);
 }
 
 // The division of one period at `tier`, from its two ends as its parent's division found them:
