@@ -262,8 +262,7 @@ bool COrvoApp::OnInit() {
         HandleEndSignals();
     }
 
-    const std::string dataDir =
-        tarvella::UserDataDirectory(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const std::string dataDir = tarvella::DefaultUserDataDirectory();
     if (!tarvella::MakeDataDirectory(dataDir)) return Fatal(tarvella::kNoDataDirMessage);
     // A run that ended while writing leaves its temporary file; a print run leaves them to the
     // copy that runs.
