@@ -8,7 +8,7 @@ if not exist "%exe%" (
 )
 reg add "HKCU\Software\Classes\.vkt" /ve /d "VKT.Data" /f >nul
 reg add "HKCU\Software\Classes\VKT.Data" /ve /d "Tarvella Data" /f >nul
-reg add "HKCU\Software\Classes\VKT.Data\DefaultIcon" /ve /d "\"%exe%\",0" /f >nul
+reg add "HKCU\Software\Classes\VKT.Data\DefaultIcon" /ve /d "\"%exe%\",1" /f >nul
 reg add "HKCU\Software\Classes\VKT.Data\shell\open\command" /ve /d "\"%exe%\" \"%%1\"" /f >nul
 reg query "HKCU\Software\Classes\VKT.Data\shell\open\command" >nul 2>&1
 if errorlevel 1 (

@@ -13,11 +13,12 @@ cmake --build "$native" --target sun_table >/dev/null
 prefixes=$(scripts/win64/build-deps.sh | tail -1)
 wx=${prefixes%%;*}
 if [[ ! -f $build/CMakeCache.txt ]]; then
+  mkdir -p "$build"
   cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DTARVELLA_BENCH=OFF "-DTARVELLA_WIN64_PREFIXES=$prefixes" \
     -DwxWidgets_CONFIG_EXECUTABLE="$wx/bin/wx-config" \
-    -DTARVELLA_HOST_SUN_FILE="$top/$native/share/tarvella/18002099.sun" >"$build.configure.log" ||
-    { cat "$build.configure.log"; exit 1; }
+    -DTARVELLA_HOST_SUN_FILE="$top/$native/share/tarvella/18002099.sun" >"$build/configure.log" ||
+    { cat "$build/configure.log"; exit 1; }
 fi
 cmake --build "$build" -j "$(nproc)"
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # gui.sh BUILD_WIN64 UNPACKED_ZIP WORK: tarvella.exe under Wine on an Xvfb display: it paints
-# the default chart's report, opens "Enter Data" and "Choose Ayanamsa", and Exit ends it with
-# status 0; without its Sun table it gives the fatal message and status 0. Runs on the display
+# the default chart's report, takes a chart that a later start hands over, opens "Enter Data"
+# and "Choose Ayanamsa", and Exit ends it with status 0; without its Sun table it gives the fatal message and status 0. Runs on the display
 # and in the WINEPREFIX it is given: Wine's desktop keeps the display its prefix started on.
 set -euo pipefail
 build=$1 folder=$(realpath "$2") work=$3
@@ -45,6 +45,16 @@ read -r rows _ _ _ _ < <("$probe" "$shot" 200 0 0 60)
 main=$(xdotool search --onlyvisible --name "^Tarvella - VKT1" | head -1 || true)
 [[ -n $main ]] || fail "no main window named Tarvella - VKT1"
 
+# A later start hands its chart to the running copy over DDE and ends with status 0.
+printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 1 4 \
+  0.000000 4.000000 1 1999 4 5 9 1 2 >"$work/handed.vkt"
+status=0
+timeout 60 wine "$program" --messages-to-stderr "$(winepath -w "$work/handed.vkt")" \
+  2>>"$work/later.err" || status=$?
+[[ $status == 0 ]] || fail "the later start ended with $status: $(cat "$work/later.err")"
+wait_until 15 '[[ $(xdotool getwindowname "$main") == "Tarvella - handed.vkt"* ]]' ||
+  fail "the running copy shows $(xdotool getwindowname "$main"), not the chart handed over"
+
 for pair in "ctrl+d:Enter Data" "ctrl+a:Choose Ayanamsa"; do
   key=${pair%%:*} title=${pair#*:}
   xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
@@ -63,14 +73,15 @@ xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync 
 sleep 0.5
 xdotool key ctrl+q  # Exit
 # The untitled chart was written to the last-data file, as on Linux: "Save changes to VKT1?" No.
-question=
-wait_until 10 'question=$(xdotool search --onlyvisible --name "^Tarvella$" | head -1); [[ -n $question ]]' ||
-  true
-if [[ -n $question ]]; then
+for _ in 1 2; do
+  question=
+  wait_until 5 'question=$(xdotool search --onlyvisible --name "^Tarvella$" | head -1); [[ -n $question ]]' ||
+    break
   xdotool windowfocus --sync "$question" 2>/dev/null || true
   sleep 0.3
   xdotool key n
-fi
+  sleep 0.5
+done
 wait_until 20 '! kill -0 $pid 2>/dev/null' ||
   { import -window root "$work/exit.png"; fail "still running after Exit (screen: $work/exit.png)"; }
 status=0
