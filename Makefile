@@ -4,7 +4,8 @@ BUILD ?= build
 BUILD_SAN ?= build-sanitize
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-unit test-sanitize test-fuzz fuzz run bench format install clean
+.PHONY: all deps configure build test test-unit test-sanitize test-fuzz fuzz run bench format install clean \
+        windows test-windows
 
 all: build
 
@@ -42,6 +43,14 @@ test-fuzz: deps
 
 test: test-unit test-sanitize test-fuzz
 
+# Windows: dist/tarvella-<version>-win64.zip, cross-built with mingw-w64 (the first run also builds
+# wxWidgets, cctz and GoogleTest into ~/.cache/tarvella-win64); its tests under Wine.
+windows: build
+	scripts/win64/make-windows.sh
+
+test-windows: windows
+	scripts/win64/test-windows.sh
+
 run: build
 	@scripts/run.sh $(BUILD)
 
@@ -60,4 +69,4 @@ install: build
 	cmake --install $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) build-fuzz
+	rm -rf $(BUILD) $(BUILD_SAN) build-fuzz build-win64 dist

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages of scripts/debian-packages.txt that are missing; asks apt-get for
-# nothing when all are there.
+# Installs the Debian packages of scripts/debian-packages.txt (or of the list given) that are
+# missing; asks apt-get for nothing when all are there.
 set -euo pipefail
-list="$(dirname "$0")/debian-packages.txt"
+list=${1:-"$(dirname "$0")/debian-packages.txt"}
 missing=()
 while read -r pkg; do
   [[ -z "$pkg" || "$pkg" == \#* ]] && continue

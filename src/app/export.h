@@ -1,5 +1,5 @@
 // The report leaves the program: copied to the clipboard as plain text, or mailed as a text
-// attachment or as the chart's data file through xdg-email.
+// attachment or as the chart's data file through xdg-email (Simple MAPI on Windows).
 #pragma once
 
 #include <string>
@@ -13,7 +13,8 @@ namespace tarvella::app {
 // Puts the text on the clipboard and tells the user, in a box owned by `owner`, how that went.
 void CopyTextToClipboard(wxWindow* owner, const std::string& text);
 
-// xdg-email as found on PATH; empty when there is none.
+// xdg-email as found on PATH (on Windows the MAPI library, when a mail client registered it);
+// empty when there is none.
 std::string FindMailProgram();
 
 // For a mail command that reaches a view although no mail program was found.

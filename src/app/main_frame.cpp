@@ -13,7 +13,9 @@
 #include <wx/toolbar.h>
 #include <wx/utils.h>
 
+#ifdef __WXGTK__
 #include <X11/XKBlib.h>
+#endif
 
 #include <string>
 #include <utility>
@@ -72,6 +74,13 @@ wxMenu* FileMenu(bool documentOpen, bool mail) {
 
 }  // namespace
 
+#ifdef __WXMSW__
+// Our own Window menu stands in for the one wx adds there.
+constexpr long kMainFrameStyle = wxDEFAULT_FRAME_STYLE | wxFRAME_NO_WINDOW_MENU;
+#else
+constexpr long kMainFrameStyle = wxDEFAULT_FRAME_STYLE;
+#endif
+
 wxMenu* RecentFilesMenu(wxMenu* fileMenu) {
     return fileMenu->FindItem(kRecentFilesId)->GetSubMenu();
 }
@@ -106,6 +115,14 @@ wxMenuBar* MakeMenuBar(bool documentOpen, bool mail) {
         // The tabs of GTK need no cascading, tiling or arranging.
         auto* window = new wxMenu;
         Item(window, ID_NEW_WINDOW, "&New Window", "Open another window for the active document");
+#ifdef __WXMSW__
+        // Windows' child windows do; the parent frame handles these commands.
+        window->Append(wxID_MDI_WINDOW_CASCADE, "&Cascade", "Arrange windows so they overlap");
+        window->Append(wxID_MDI_WINDOW_TILE_HORZ, "&Tile",
+                       "Arrange windows as non-overlapping tiles");
+        window->Append(wxID_MDI_WINDOW_ARRANGE_ICONS, "&Arrange Icons",
+                       "Arrange icons at the bottom of the window");
+#endif
         bar->Append(window, "&Window");
     }
     auto* help = new wxMenu;
@@ -119,7 +136,7 @@ wxMenuBar* MakeMenuBar(bool documentOpen, bool mail) {
 
 CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
     : wxDocMDIParentFrame(manager, nullptr, wxID_ANY, wxTheApp->GetAppDisplayName(),
-                          rect.GetPosition(), rect.GetSize()) {
+                          rect.GetPosition(), rect.GetSize(), kMainFrameStyle) {
     if (std::string program = FindMailProgram(); !program.empty()) {
         mailer_ = std::make_unique<Mailer>(std::move(program));
     }
@@ -272,21 +289,28 @@ void CMainFrame::OnIdle(wxIdleEvent& event) {
     event.Skip();
 }
 
-// The CAP, NUM and SCRL panes follow the keyboard's lock indicators (an X display only).
+// The CAP, NUM and SCRL panes follow the keyboard's lock indicators (an X display only under
+// GTK).
 void CMainFrame::ShowKeyStates() {
     wxStatusBar* status = GetStatusBar();
+    const char* const names[] = {"CAP", "NUM", "SCRL"};
+    int states = 0;
+#ifdef __WXGTK__
     const wxDisplayInfo info = wxGetDisplayInfo();
     if (!status || info.type != wxDisplayX11) return;
     auto* display = static_cast<Display*>(info.dpy);
     const char* const indicators[] = {"Caps Lock", "Num Lock", "Scroll Lock"};
-    const char* const names[] = {"CAP", "NUM", "SCRL"};
-    int states = 0;
     for (int i = 0; i < 3; ++i) {
         Bool on = False;
         const Atom atom = XInternAtom(display, indicators[i], True);
         if (atom != None) XkbGetNamedIndicator(display, atom, nullptr, &on, nullptr, nullptr);
         states |= (on ? 1 : 0) << i;
     }
+#else
+    if (!status) return;
+    const wxKeyCode keys[] = {WXK_CAPITAL, WXK_NUMLOCK, WXK_SCROLL};
+    for (int i = 0; i < 3; ++i) states |= (wxGetKeyState(keys[i]) ? 1 : 0) << i;
+#endif
     if (states == keyStates_) return;
     keyStates_ = states;
     for (int i = 0; i < 3; ++i) {

@@ -14,7 +14,9 @@
 #include <wx/persist/toplevel.h>
 #include <wx/stdpaths.h>
 
+#ifdef __WXGTK__
 #include <glib-object.h>
+#endif
 #include <signal.h>
 
 #include <algorithm>
@@ -28,6 +30,7 @@
 
 #include "app/commands.h"
 #include "app/export_periods_dialog.h"
+#include "app/file_names.h"
 #include "app/instance.h"
 #include "app/main_frame.h"
 #include "app/orvo_doc.h"
@@ -83,7 +86,7 @@ class CDocTemplate : public wxDocTemplate {
     // A file that is not a chart gets no window at all, not one that opens and closes again.
     wxDocument* CreateDocument(const wxString& path, long flags) override {
         if (!path.empty() && !(flags & wxDOC_NEW) &&
-            !IsChartOrSayWhy(path, tarvella::ReadChartFile(std::string(path.fn_str())))) {
+            !IsChartOrSayWhy(path, tarvella::ReadChartFile(tarvella::app::FileNameBytes(path)))) {
             return nullptr;
         }
         return wxDocTemplate::CreateDocument(path, flags);
@@ -150,11 +153,14 @@ class ModalDialogs final : public wxModalDialogHook {
         ending_ = dialog;
         if (dialog->IsModal()) {
             dialog->EndModal(wxID_CANCEL);
-        } else if (auto* widget = static_cast<GObject*>(static_cast<void*>(dialog->GetHandle()));
-                   widget && g_signal_lookup("response", G_OBJECT_TYPE(widget)) != 0) {
+        }
+#ifdef __WXGTK__
+        else if (auto* widget = static_cast<GObject*>(static_cast<void*>(dialog->GetHandle()));
+                 widget && g_signal_lookup("response", G_OBJECT_TYPE(widget)) != 0) {
             // Message boxes and the like, run by GTK outside wx's modal loop.
             g_signal_emit_by_name(widget, "response", kGtkResponseCancel);
         }
+#endif
         return true;
     }
 
@@ -237,9 +243,11 @@ bool COrvoApp::OnInit() {
     wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
     if (!wxApp::OnInit()) return false;
     if (endAtOnce_) return true;
-    // A write beyond the file size limit then fails and is reported, instead of ending the
-    // process with every open document.
+        // A write beyond the file size limit then fails and is reported, instead of ending the
+        // process with every open document.
+#ifdef SIGXFSZ
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
     if (messagesToStderr_) delete wxLog::SetActiveTarget(new wxLogStderr);
     dialogs_ = std::make_unique<ModalDialogs>(messagesToStderr_);
     dialogs_->Register();
@@ -263,15 +271,15 @@ bool COrvoApp::OnInit() {
         HandleEndSignals();
     }
 
-    const std::string dataDir =
-        tarvella::UserDataDirectory(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    const std::string dataDir = tarvella::DefaultUserDataDirectory();
     if (!tarvella::MakeDataDirectory(dataDir)) return Fatal(tarvella::kNoDataDirMessage);
     // A run that ended while writing leaves its temporary file; a print run leaves them to the
     // copy that runs.
     if (!Printing()) tarvella::RemoveLeftoverTemporaries(dataDir);
     session_.lastDataPath = dataDir + "/" + tarvella::kLastDataFileName;
     session_.prefFilePath = dataDir + "/" + tarvella::kPrefFileName;
-    const std::string exe(wxStandardPaths::Get().GetExecutablePath().fn_str());
+    const std::string exe =
+        tarvella::app::FileNameBytes(wxStandardPaths::Get().GetExecutablePath());
     if (session_.ephemeris.Open(tarvella::SunFilePathFor(exe)) != tarvella::SunFileStatus::Ok) {
         return Fatal(tarvella::kSunFileMissingMessage);
     }
@@ -396,11 +404,13 @@ int COrvoApp::OnRun() {
 // A signal to end closes the program as Exit does, from the event loop. Signals ignored when the
 // program started (as under nohup) stay ignored.
 void COrvoApp::HandleEndSignals() {
+#ifndef __WINDOWS__  // POSIX signals; wx has no handler for them there
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
         struct sigaction old {};
         if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
         SetSignalHandler(signal, &COrvoApp::OnEndSignal);
     }
+#endif
 }
 
 void COrvoApp::OnEndSignal(int signal) {
@@ -420,14 +430,14 @@ void COrvoApp::EndBySignal(int signal) {
 void COrvoApp::KeepModifiedDocuments() {
     if (!docManager_) return;
     const wxString dir = wxFileName(session_.lastDataPath).GetPath() + "/" + kRecoveredDir;
-    const bool haveDir = tarvella::MakeDataDirectory(std::string(dir.fn_str()));
+    const bool haveDir = tarvella::MakeDataDirectory(tarvella::app::FileNameBytes(dir));
     std::vector<wxString> kept;
     for (wxDocument* document : docManager_->GetDocumentsVector()) {
         auto* doc = dynamic_cast<COrvoDoc*>(document);
         if (!doc || !doc->IsModified()) continue;
         const wxString path = haveDir ? KeptDocumentPath(dir, doc->GetUserReadableName()) : "";
         if (!path.empty() &&
-            tarvella::WriteFileAtomically(std::string(path.fn_str()), doc->ChartImage())) {
+            tarvella::WriteFileAtomically(tarvella::app::FileNameBytes(path), doc->ChartImage())) {
             kept.push_back(path);
         } else {
             std::fprintf(stderr, "Could not keep the unsaved changes of %s in \"%s\".\n",
@@ -440,13 +450,13 @@ void COrvoApp::KeepModifiedDocuments() {
     if (kept.empty()) return;
     std::fprintf(stderr, "Ended by signal %d; unsaved changes are kept in %s.\n", endSignal_,
                  static_cast<const char*>(QuotedList(kept).utf8_str()));
-    const std::string untold = std::string(dir.fn_str()) + "/" + kUntoldFile;
+    const std::string untold = tarvella::app::FileNameBytes(dir) + "/" + kUntoldFile;
     std::string names;
     {
         std::ifstream in(untold, std::ios::binary);
         names.assign(std::istreambuf_iterator<char>(in), {});
     }
-    for (const wxString& path : kept) names += std::string(path.fn_str()) + "\n";
+    for (const wxString& path : kept) names += tarvella::app::FileNameBytes(path) + "\n";
     tarvella::WriteFileAtomically(untold, names);
 }
 
@@ -473,13 +483,12 @@ void COrvoApp::CloseAfterSignal() {
 
 // Once, the documents kept at the end of an earlier run.
 void COrvoApp::TellKeptDocuments() {
-    const std::string untold = std::string(
-        (wxFileName(session_.lastDataPath).GetPath() + "/" + kRecoveredDir + "/" + kUntoldFile)
-            .fn_str());
+    const std::string untold = tarvella::app::FileNameBytes(
+        wxFileName(session_.lastDataPath).GetPath() + "/" + kRecoveredDir + "/" + kUntoldFile);
     std::ifstream in(untold, std::ios::binary);
     std::vector<wxString> paths;
     for (std::string line; std::getline(in, line);) {
-        if (!line.empty()) paths.push_back(wxString(line.c_str(), *wxConvFileName));
+        if (!line.empty()) paths.push_back(tarvella::app::FileNameFromBytes(line));
     }
     if (!in.is_open()) return;
     in.close();

@@ -5,6 +5,7 @@
 #include <wx/log.h>
 #include <wx/msgdlg.h>
 
+#include "app/file_names.h"
 #include "app/orvo_view.h"
 
 #include <cstdint>
@@ -76,7 +77,7 @@ void COrvoDoc::StartViews() {
 }
 
 bool COrvoDoc::DoOpenDocument(const wxString& file) {
-    const tarvella::ChartFile read = tarvella::ReadChartFile(std::string(file.fn_str()));
+    const tarvella::ChartFile read = tarvella::ReadChartFile(tarvella::app::FileNameBytes(file));
     if (!IsChartOrSayWhy(file, read)) return false;
     tarvella::LoadDocumentFile(*this, read.bytes);
     zones_ = RememberedZones(file);
@@ -99,7 +100,7 @@ bool IsChartOrSayWhy(const wxString& file, const tarvella::ChartFile& read) {
 }
 
 bool COrvoDoc::DoSaveDocument(const wxString& file) {
-    if (!tarvella::WriteFileAtomically(std::string(file.fn_str()), chartImage_)) {
+    if (!tarvella::WriteFileAtomically(tarvella::app::FileNameBytes(file), chartImage_)) {
         wxLogError("Could not save the file \"%s\"; the file on disk is unchanged.", file);
         return false;
     }

@@ -1,7 +1,9 @@
 #include "app/orvo_printout.h"
 
+#ifdef __WXGTK__
 #include <cairo-pdf.h>
 #include <cairo.h>
+#endif
 #include <wx/app.h>
 #include <wx/dcgraph.h>
 #include <wx/dcprint.h>
@@ -17,8 +19,10 @@
 
 namespace {
 
+#ifdef __WXGTK__
 // Printer pixels of a PDF page: what GTK's preview assumes for a printer of medium quality.
 constexpr int kPdfResolution = 600;
+#endif
 
 }  // namespace
 
@@ -88,6 +92,28 @@ bool COrvoPrintout::OnPrintPage(int page) {
     return true;
 }
 
+#ifdef __WXMSW__
+// The system's print path: the default printer unless one was chosen, without the dialog.
+bool PrintOnPrinter(COrvoView& view, const wxPrintData& printData) {
+    wxPrintDialogData dialogData(printData);
+    wxPrinter printer(&dialogData);
+    COrvoPrintout printout(view, false);
+    if (printer.Print(nullptr, &printout, false)) return true;
+    wxLogError("Could not print: %s", wxPrinter::GetLastError() == wxPRINTER_ERROR
+                                          ? "the printer reported an error."
+                                          : "no printer is set up.");
+    return false;
+}
+
+// Windows has no PDF surface of its own here; a PDF printer, where one is installed, takes the
+// job through the Print dialog.
+bool PrintToPdf(COrvoView&, const wxPrintData&, const wxString&) {
+    wxLogError(
+        "--print-to is not available on Windows: print through the Print dialog to a PDF "
+        "printer instead.");
+    return false;
+}
+#else
 // GTK's print operation waits without end for a default printer when none answers, so the
 // pages go to the print spooler as a PDF file instead, as a desktop's print command does.
 bool PrintOnPrinter(COrvoView& view, const wxPrintData& printData) {
@@ -159,3 +185,4 @@ bool PrintToPdf(COrvoView& view, const wxPrintData& printData, const wxString& p
     }
     return true;
 }
+#endif

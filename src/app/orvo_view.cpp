@@ -46,10 +46,11 @@ int EmPixels(int cellHeight) {
     return static_cast<int>(std::lround(cellHeight * 2048.0 / 2288.0));
 }
 
-// Draws the report's texts on a wx device context. The average character width is left to the
-// face: Pango has no per-font horizontal scale, and Arial's own width is close to what the
-// report asks for. A font or colour is set only when it changes: on GTK each setting builds a
-// new Pango font, which would take most of a repaint.
+// Draws the report's texts on a wx device context. The average character width is honoured on
+// Windows, whose fonts take one; elsewhere it is left to the face: Pango has no per-font
+// horizontal scale, and Arial's own width is close to what the report asks for. A font or colour is
+// set only when it changes: on GTK each setting builds a new Pango font, which would take most of a
+// repaint.
 class DcReportCanvas final : public ReportCanvas {
   public:
     // With `measureExtent`, it also finds how far the texts reach, at some cost in speed.
@@ -61,10 +62,15 @@ class DcReportCanvas final : public ReportCanvas {
 
     void DrawText(std::string_view text, const TextRect& r, int align, const ReportFont& font,
                   Rgb colour) override {
-        const FontKey key{std::string(font.face), font.weight, font.height};
+#ifdef __WXMSW__
+        const int width = font.width;
+#else
+        const int width = 0;
+#endif
+        const FontKey key{std::string(font.face), font.weight, font.height, width};
         if (key != font_) {
             font_ = key;
-            dc_.SetFont(wxFont(wxFontInfo(wxSize(0, EmPixels(font.height)))
+            dc_.SetFont(wxFont(wxFontInfo(wxSize(width, EmPixels(font.height)))
                                    .FaceName(wxString(font.face.data(), font.face.size()))
                                    .Weight(font.weight)));
             lineHeight_ = dc_.GetCharHeight();
@@ -129,6 +135,7 @@ class DcReportCanvas final : public ReportCanvas {
         std::string face;
         int weight = -1;
         int height = -1;
+        int width = -1;
         bool operator==(const FontKey&) const = default;
     };
     wxDC& dc_;

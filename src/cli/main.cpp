@@ -1,4 +1,9 @@
 // tarvella-cli: Tarvella's reports on standard output.
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -8,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/platform.h"
 #include "core/sun_ephemeris.h"
 #include "document/chart_data.h"
 #include "document/chart_files.h"
@@ -230,6 +236,12 @@ int RunPeriods(SunContext& sun, const ReportOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The report carries its own CR LF, which a text-mode stdout would make CR CR LF; and every
+    // line is as on Linux.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     const std::string_view command = argc > 1 ? argv[1] : "";
     // Asked for, the usage is an answer, not an error.
     if ((command == "--help" || command == "-h") && argc == 2) {
@@ -251,8 +263,7 @@ int main(int argc, char** argv) {
         return Fail(2, kUsage);
     }
 
-    std::error_code ec;
-    const std::string exe = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    const std::string exe = ExecutablePath();
     SunEphemeris table;
     if (table.Open(SunFilePathFor(exe)) != SunFileStatus::Ok) {
         return Fail(1, "cannot read the Sun table " + SunFilePathFor(exe));

@@ -128,7 +128,9 @@ bool ComputeSunPosition(SunContext& sun, ChartMoment& moment, const ZoneSpec& zo
 
 std::string SunFilePathFor(const std::string& executablePath) {
     const std::filesystem::path exe(executablePath);
-    return (exe.parent_path() / ".." / "share" / "tarvella" / kSunFileName).lexically_normal();
+    return (exe.parent_path() / ".." / "share" / "tarvella" / kSunFileName)
+        .lexically_normal()
+        .string();
 }
 
 }  // namespace tarvella

@@ -1,12 +1,7 @@
 #include "document/chart_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <climits>
@@ -19,6 +14,7 @@
 #include <type_traits>
 
 #include "core/ayanamsa.h"
+#include "core/platform.h"
 #include "core/sun_ephemeris.h"
 #include "document/period_path.h"
 
@@ -276,16 +272,6 @@ void ClampPreferences(Preferences& p) {
     }
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 void CopySunFields(const ChartMoment& from, ChartMoment& to) {
     to.sunDegree = from.sunDegree;
     to.sunSign = from.sunSign;
@@ -371,44 +357,29 @@ bool WriteFileAtomically(const std::string& path,
     }
     // A name of fixed length: the file's own name plus a suffix could pass the file-name limit.
     const fs::path dir = target.parent_path();
-    std::string temp = (dir.empty() ? std::string(".") : dir.string()) + "/" + kTemporaryPrefix +
-                       "XXXXXX" + kTemporarySuffix;
-    const int fd =
-        ::mkostemps(temp.data(), static_cast<int>(std::strlen(kTemporarySuffix)), O_CLOEXEC);
-    if (fd < 0) return false;
-    // mkostemps makes the file owner-only; the replacement keeps the old file's mode, and a new
-    // file gets the mode any other new file of the user would get. Only a regular file lends its
-    // mode: a device's would make the chart world-writable.
-    struct stat old {};
-    mode_t mode;
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    ::fchmod(fd, mode);
-    // fsync before the rename, or a crash could leave the new name on an empty file.
     // Small pieces are gathered into large writes.
     constexpr std::size_t kChunk = 1 << 16;
-    std::string pending;
-    bool writeOk = true;
-    const ByteSink out = [&](std::string_view bytes) {
-        if (!writeOk) return false;
-        if (pending.size() + bytes.size() < kChunk) {
-            pending.append(bytes);
-            return true;
-        }
-        writeOk = WriteAll(fd, pending) && WriteAll(fd, bytes);
-        pending.clear();
-        return writeOk;
+    const auto write = [&produce](const ByteSink& raw) {
+        std::string pending;
+        bool writeOk = true;
+        const ByteSink out = [&](std::string_view bytes) {
+            if (!writeOk) return false;
+            if (pending.size() + bytes.size() < kChunk) {
+                pending.append(bytes);
+                return true;
+            }
+            writeOk = raw(pending) && raw(bytes);
+            pending.clear();
+            return writeOk;
+        };
+        return produce(out) && writeOk && raw(pending);
     };
-    bool ok = produce(out) && writeOk && WriteAll(fd, pending) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    const std::optional<fs::path> temp = WriteTemporaryFile(
+        dir.empty() ? fs::path(".") : dir, kTemporaryPrefix, kTemporarySuffix, write, target);
+    if (!temp) return false;
+    if (RenameReplacing(*temp, target)) return true;
+    fs::remove(*temp, ec);
+    return false;
 }
 
 int RemoveLeftoverTemporaries(const std::string& dir) {
@@ -498,10 +469,10 @@ StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, Chart
     // defaults; when they cannot be written it goes back, and nothing has changed.
     const auto replaceDamaged = [&outcome](const std::string& path, const auto& writeDefaults) {
         const std::string copy = DamagedCopyPath(path);
-        const bool kept = std::rename(path.c_str(), copy.c_str()) == 0;
+        const bool kept = RenameReplacing(path, copy);
         const bool written = writeDefaults();
         if (kept && written) outcome.damagedCopies.push_back(copy);
-        if (kept && !written) std::rename(copy.c_str(), path.c_str());
+        if (kept && !written) RenameReplacing(copy, path);
         return written;
     };
 

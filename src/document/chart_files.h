@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform.h"
 #include "document/chart_data.h"
 #include "document/session.h"
 
@@ -60,7 +61,6 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 // The same with the content made piece by piece: `produce` hands each piece to the sink it is
 // given and returns false to give up, which leaves the old file as it was, as a failed write
 // does.
-using ByteSink = std::function<bool(std::string_view bytes)>;
 bool WriteFileAtomically(const std::string& path,
                          const std::function<bool(const ByteSink& out)>& produce);
 

@@ -1,11 +1,13 @@
 #include "view/mail_attachment.h"
 
-#include <stdlib.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <fstream>
 #include <system_error>
 
+#include "core/platform.h"
 #include "view/print_pages.h"
 
 namespace tarvella {
@@ -21,17 +23,6 @@ MailAttachment DataFileAttachment(const std::string& title, const std::string& p
     return {DataAttachmentName(title, path), std::string(chartImage)};
 }
 
-namespace {
-
-// mkdtemp makes the directory readable by its owner only.
-std::optional<fs::path> MakePrivateDirectory(const fs::path& pattern) {
-    std::string name = pattern.string();
-    if (mkdtemp(name.data()) == nullptr) return std::nullopt;
-    return fs::path(name);
-}
-
-}  // namespace
-
 AttachmentFolder::AttachmentFolder(fs::path parent) : parent_(std::move(parent)) {}
 
 AttachmentFolder::~AttachmentFolder() {
@@ -44,12 +35,16 @@ std::optional<fs::path> AttachmentFolder::Write(const MailAttachment& attachment
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) {
         return std::nullopt;
     }
+#ifdef _WIN32
+    // Separators and drive letters there too.
+    if (name.find_first_of("\\:") != std::string::npos) return std::nullopt;
+#endif
     if (root_.empty()) {
-        const std::optional<fs::path> root = MakePrivateDirectory(parent_ / "tarvella-mail-XXXXXX");
+        const std::optional<fs::path> root = MakePrivateDirectory(parent_, "tarvella-mail-");
         if (!root) return std::nullopt;
         root_ = *root;
     }
-    const std::optional<fs::path> dir = MakePrivateDirectory(root_ / "XXXXXX");
+    const std::optional<fs::path> dir = MakePrivateDirectory(root_, "");
     if (!dir) return std::nullopt;
     const fs::path file = *dir / name;
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -75,7 +70,11 @@ std::string FindOnPath(std::string_view name, const char* pathList) {
         std::error_code ec;
         const fs::path candidate = fs::absolute(fs::path(dir) / name, ec);
         if (ec || !fs::is_regular_file(candidate, ec)) continue;
+#ifdef _WIN32
+        return candidate.string();  // no execute bit there
+#else
         if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
+#endif
     }
     return {};
 }

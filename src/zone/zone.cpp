@@ -7,10 +7,12 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "core/calendar.h"
+#include "core/platform.h"
 
 namespace tarvella::zone {
 namespace {
@@ -71,6 +73,15 @@ void ReadTable(const std::string& path, Row row) {
 }
 
 }  // namespace
+
+std::string DefaultZoneDirectory() {
+#ifdef _WIN32
+    const std::filesystem::path exe = ExecutablePath();
+    return (exe.parent_path() / ".." / "share" / "zoneinfo").lexically_normal().string();
+#else
+    return "/usr/share/zoneinfo";
+#endif
+}
 
 bool ZoneSpecFromOffset(int eastSeconds, ZoneSpec& zone) {
     const int seconds = std::abs(eastSeconds);

@@ -11,9 +11,13 @@
 
 namespace tarvella::zone {
 
-// Where the compiled database lives; the system's unless a copy travels with the program.
+// The system's compiled database; on Windows, which has none, the copy that travels with the
+// program, at ../share/zoneinfo beside it.
+std::string DefaultZoneDirectory();
+
+// Where the compiled database lives.
 struct ZoneDatabase {
-    std::string directory = "/usr/share/zoneinfo";
+    std::string directory = DefaultZoneDirectory();
 };
 
 // One offset of a zone, as the database gives it.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -22,17 +24,42 @@ struct CliRun {
 CliRun RunCli(const std::string& args, const std::string& program = TARVELLA_TEST_CLI) {
     test::ScratchDir dir;
     const std::string err = dir.File("stderr");
+#ifdef _WIN32
+    // Binary, or the pipe itself would turn the report's CR LF into LF.
+    FILE* pipe = _popen((program + " " + args + " 2>" + err).c_str(), "rb");
+#else
     FILE* pipe = popen((program + " " + args + " 2>" + err).c_str(), "r");
+#endif
     CliRun run{-1, {}, {}};
     if (pipe == nullptr) return run;
     char chunk[4096];
     for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
         run.out.append(chunk, n);
+#ifdef _WIN32
+    run.status = _pclose(pipe);
+#else
     const int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
     run.err = test::ReadFileBytes(err);
     return run;
 }
+
+// The program run from `dir`, so that anything it wrote would show there.
+std::string InDir(const std::filesystem::path& dir, const std::string& program) {
+#ifdef _WIN32
+    return "cd /d " + dir.string() + " && " + program;  // /d: the drive changes too
+#else
+    return "cd " + dir.string() + " && " + program;
+#endif
+}
+
+// A copy of the program of that name, without the table beside it.
+#ifdef _WIN32
+constexpr const char* kLoneCli = "tarvella-cli.exe";
+#else
+constexpr const char* kLoneCli = "tarvella-cli";
+#endif
 
 // What the report of the chart at `level` holds, under `deviation` (arc-minutes).
 std::string Expected(int level, double deviation = 0.0, ChartData c = DefaultChart()) {
@@ -82,7 +109,7 @@ TEST(Cli, ReportsAChartFileUnderThePreferencesGiven) {
 
 TEST(Cli, FailuresSayOneLineAndWriteNothing) {
     test::ScratchDir dir;
-    const std::filesystem::path lone = dir.path() / "bin" / "tarvella-cli";
+    const std::filesystem::path lone = dir.path() / "bin" / kLoneCli;
     std::filesystem::create_directories(lone.parent_path());
     std::filesystem::copy_file(TARVELLA_TEST_CLI, lone);
     test::WriteFileBytes(dir.File("pref.vkp"), "4003\r\n0\r\n");
@@ -90,7 +117,7 @@ TEST(Cli, FailuresSayOneLineAndWriteNothing) {
     early.birth.year = 1700;  // no natal Sun to divide from
     test::WriteFileBytes(dir.File("lastdata.vkt"), LastDataText(early));
     // Run from the scratch directory, so that anything written would show there.
-    const std::string cli = "cd " + dir.path().string() + " && " + TARVELLA_TEST_CLI;
+    const std::string cli = InDir(dir.path(), TARVELLA_TEST_CLI);
     const std::pair<std::string, std::string> cases[] = {
         {"", cli},
         {"print", cli},
@@ -109,7 +136,7 @@ TEST(Cli, FailuresSayOneLineAndWriteNothing) {
         {"report bin", cli},
         {"report --pref lastdata.vkt", cli},
         {"report --pref missing.vkp", cli},
-        {"report", "cd " + dir.path().string() + " && " + lone.string()},  // no Sun table
+        {"report", InDir(dir.path(), lone.string())},  // no Sun table
     };
     for (const auto& [args, program] : cases) {
         const CliRun run = RunCli(args, program);
@@ -130,7 +157,7 @@ std::string DataLines(std::initializer_list<const char*> fields) {
 
 TEST(Cli, EmptyShortCorruptOrDirectorySunTableIsOneClearError) {
     test::ScratchDir dir;
-    const std::filesystem::path lone = dir.path() / "bin" / "tarvella-cli";
+    const std::filesystem::path lone = dir.path() / "bin" / kLoneCli;
     const std::filesystem::path table = dir.path() / "share" / "tarvella" / kSunFileName;
     std::filesystem::create_directories(lone.parent_path());
     std::filesystem::create_directories(table.parent_path());

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 
@@ -53,14 +55,21 @@ TEST(AttachmentFolder, KeepsEachAttachmentPrivateUntilItGoes) {
         // One directory in the parent, which no one else may enter.
         ASSERT_EQ(std::distance(fs::directory_iterator(scratch.path()), {}), 1);
         const fs::path root = *fs::directory_iterator(scratch.path());
-        EXPECT_TRUE(first.string().starts_with(root.string() + "/"));
+        EXPECT_TRUE(first.string().starts_with((root / "").string()));
+#ifndef _WIN32  // a folder there inherits the access of the user's temporary folder
         struct stat info {};
         ASSERT_EQ(stat(root.c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 0777, 0700u);
+#endif
 
         for (const char* name : {"", ".", "..", "../escape.txt", "a/b.vkt"}) {
             EXPECT_FALSE(folder.Write({name, "x"})) << name;
         }
+#ifdef _WIN32
+        for (const char* name : {"..\\escape.txt", "a\\b.vkt", "C:escape.txt"}) {
+            EXPECT_FALSE(folder.Write({name, "x"})) << name;
+        }
+#endif
     }
     EXPECT_FALSE(fs::exists(first));
     EXPECT_TRUE(fs::is_empty(scratch.path()));
@@ -69,6 +78,7 @@ TEST(AttachmentFolder, KeepsEachAttachmentPrivateUntilItGoes) {
     EXPECT_FALSE(nowhere.Write({"VKT1.vkt", "x"}));
 }
 
+#ifndef _WIN32  // a POSIX search: ':' between entries, execute bits; Windows mails through MAPI
 TEST(FindOnPath, FirstExecutableFileInPathOrder) {
     test::ScratchDir scratch;
     const fs::path plain = scratch.path() / "plain";
@@ -99,6 +109,7 @@ TEST(FindOnPath, FirstExecutableFileInPathOrder) {
     fs::current_path(here);
     EXPECT_EQ(found, (exec1 / "xdg-email").string());
 }
+#endif
 
 }  // namespace
 }  // namespace tarvella

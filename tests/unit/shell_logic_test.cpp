@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "document/data_dir.h"
@@ -42,13 +44,26 @@ TEST(MainWindowGeometry, ComesBackOnTheScreen) {
 }
 
 TEST(DataDirectory, FromTheEnvironment) {
-    EXPECT_EQ(UserDataDirectory("/x/data", "/home/u"), "/x/data/tarvella");
-    EXPECT_EQ(UserDataDirectory(nullptr, "/home/u"), "/home/u/.local/share/tarvella");
-    EXPECT_EQ(UserDataDirectory("", "/home/u"), "/home/u/.local/share/tarvella");
-    EXPECT_EQ(UserDataDirectory("relative", "/home/u"), "/home/u/.local/share/tarvella");
+    // As paths: Windows writes them with its own separator.
+    using P = std::filesystem::path;
+    EXPECT_EQ(P(UserDataDirectory("/x/data", "/home/u")), P("/x/data/tarvella"));
+    EXPECT_EQ(P(UserDataDirectory(nullptr, "/home/u")), P("/home/u/.local/share/tarvella"));
+    EXPECT_EQ(P(UserDataDirectory("", "/home/u")), P("/home/u/.local/share/tarvella"));
+    EXPECT_EQ(P(UserDataDirectory("relative", "/home/u")), P("/home/u/.local/share/tarvella"));
     EXPECT_EQ(UserDataDirectory(nullptr, nullptr), "");
     EXPECT_EQ(UserDataDirectory(nullptr, "relative"), "");
 }
+
+#ifdef _WIN32
+TEST(DataDirectory, ApplicationDataOnWindows) {
+    const std::wstring saved = _wgetenv(L"APPDATA") ? _wgetenv(L"APPDATA") : L"";
+    _wputenv_s(L"APPDATA", L"C:\\Users\\u\\AppData\\Roaming");
+    EXPECT_EQ(DefaultUserDataDirectory(), "C:\\Users\\u\\AppData\\Roaming\\Tarvella");
+    _wputenv_s(L"APPDATA", L"relative");
+    EXPECT_EQ(DefaultUserDataDirectory(), "");
+    _wputenv_s(L"APPDATA", saved.c_str());
+}
+#endif
 
 TEST(DataDirectory, MadeWhenMissingRefusedOverAFile) {
     test::ScratchDir dir;

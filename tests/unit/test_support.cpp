@@ -1,12 +1,13 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <vector>
+
+#include "core/platform.h"
 
 namespace tarvella::test {
 
@@ -21,11 +22,16 @@ const SunEphemeris& GeneratedTable() {
     return *table;
 }
 
+std::string BesideTests(const std::string& relative) {
+    const std::filesystem::path exe = ExecutablePath();
+    return (exe.parent_path() / relative).lexically_normal().string();
+}
+
 ScratchDir::ScratchDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "tarvella-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    path_ = pattern;
+    const std::optional<std::filesystem::path> dir =
+        MakePrivateDirectory(std::filesystem::temp_directory_path(), "tarvella-test-");
+    if (!dir) ADD_FAILURE() << "cannot make a scratch directory";
+    path_ = dir.value_or(std::filesystem::path());
 }
 
 ScratchDir::~ScratchDir() {

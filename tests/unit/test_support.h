@@ -8,7 +8,19 @@
 #include "core/sun_ephemeris.h"
 #include "document/chart_data.h"
 
+#ifdef _WIN32
+// Paths of the build host mean nothing to a Windows program: there the build tree is found from
+// the test program's own place in it, which has the installation's shape.
+#undef TARVELLA_TEST_SUN_FILE
+#undef TARVELLA_TEST_CLI
+#define TARVELLA_TEST_SUN_FILE (::tarvella::test::BesideTests("../share/tarvella/18002099.sun"))
+#define TARVELLA_TEST_CLI (::tarvella::test::BesideTests("tarvella-cli.exe"))
+#endif
+
 namespace tarvella::test {
+
+// A path relative to the directory of the test program.
+std::string BesideTests(const std::string& relative);
 
 // The table written by the build, opened once for the whole test run.
 const SunEphemeris& GeneratedTable();

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Cross-builds the third-party libraries for 64-bit Windows from Debian's own source packages:
+# wxWidgets 3.2 (msw port, static, base+core+net only), cctz and GoogleTest. Each lands in
+# $CACHE/<package>-<version>-<compiler version>, so a later run with the same packages builds
+# nothing. Prints the cache directory's root on its last line.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+CACHE=${TARVELLA_WIN64_CACHE:-$HOME/.cache/tarvella-win64}
+host=x86_64-w64-mingw32
+# The posix thread model: std::thread and std::mutex, which the win32 model of Debian's g++ lacks.
+export CC=$host-gcc-posix CXX=$host-g++-posix
+jobs=$(nproc)
+# The other builds on the machine go first.
+nice=(nice -n 19)
+log() { echo "win64 deps: $*" >&2; }
+
+gcc_version=$($CXX -dumpfullversion)
+src_version() { apt-cache showsrc "$1" | sed -n 's/^Version: //p' | sort -V | tail -1; }
+
+# Unpacks package $1 into $2 (fresh).
+fetch() {
+  local pkg=$1 dest=$2 work
+  "$here/deb-src.sh"
+  work=$(mktemp -d "$CACHE/fetch-$pkg.XXXXXX")
+  (cd "$work" && apt-get source -qq "$pkg" >/dev/null 2>&1) || { echo "apt-get source $pkg failed" >&2; exit 1; }
+  rm -rf "$dest"
+  mkdir -p "$(dirname "$dest")"
+  mv "$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -1)" "$dest"
+  rm -rf "$work"
+}
+
+mkdir -p "$CACHE"
+
+build_wx() {
+  local version prefix src
+  version=$(src_version wxwidgets3.2)
+  prefix=$CACHE/wxwidgets3.2-$version-gcc$gcc_version
+  [[ -f $prefix/.done ]] && { echo "$prefix"; return; }
+  log "building wxWidgets $version (a long while, at low priority)"
+  src=$CACHE/build/wxwidgets3.2
+  fetch wxwidgets3.2 "$src"
+  mkdir -p "$src/build-msw"
+  # Debian's source has zlib, libpng, libjpeg, libtiff and expat taken out; Tarvella needs none of
+  # them (its icons are SVG, drawn by the bundled nanosvg), so they are configured away, and with
+  # them the XML and XRC libraries and the SVG file DC, which needs libpng.
+  (cd "$src/build-msw" && "${nice[@]}" ../configure --host=$host --build=x86_64-linux-gnu \
+      --prefix="$prefix" --with-msw --disable-shared --enable-unicode \
+      --without-libpng --without-libjpeg --without-libtiff --without-zlib --without-expat \
+      --without-liblzma --without-libcurl --without-opengl --with-regex=builtin \
+      --disable-xrc --disable-html --disable-aui --disable-richtext --disable-stc \
+      --disable-ribbon --disable-propgrid --disable-webview --disable-mediactrl \
+      --disable-svg --disable-sound --disable-joystick --disable-tests >"$src/configure.log" 2>&1) ||
+    { tail -30 "$src/configure.log"; exit 1; }
+  "${nice[@]}" make -C "$src/build-msw" -j"$jobs" >"$src/build.log" 2>&1 ||
+    { tail -40 "$src/build.log"; exit 1; }
+  make -C "$src/build-msw" install >>"$src/build.log" 2>&1
+  touch "$prefix/.done"
+  echo "$prefix"
+}
+
+# Debian's cctz source package cannot be fetched from the archive here; abseil's source package
+# carries the same library (namespace absl::time_internal::cctz), so it is built from there, with
+# headers under the names src/zone/ includes that alias the namespace.
+build_cctz() {
+  local version prefix src obj f
+  version=$(src_version abseil)
+  prefix=$CACHE/cctz-abseil-$version-gcc$gcc_version
+  [[ -f $prefix/.done ]] && { echo "$prefix"; return; }
+  log "building cctz from abseil $version"
+  src=$CACHE/build/abseil
+  fetch abseil "$src"
+  f=$src/absl/time/internal/cctz/src/time_zone_info.cc
+  # A zone path with a drive letter is absolute on Windows; cctz knows only a leading '/'.
+  grep -q "name\[pos\] != '/') {" "$f" || { echo "cctz: the path test to patch is gone" >&2; exit 1; }
+  sed -i "s|name\[pos\] != '/') {|(name[pos] != '/' \&\& !(name.size() > pos + 1 \&\& name[pos + 1] == ':'))) {|" "$f"
+  rm -rf "$prefix"
+  mkdir -p "$prefix/lib" "$prefix/include/cctz" "$prefix/include/absl/time/internal/cctz"
+  obj=$(mktemp -d "$CACHE/build/cctz-obj.XXXXXX")
+  for f in civil_time_detail time_zone_fixed time_zone_format time_zone_if time_zone_impl \
+           time_zone_info time_zone_libc time_zone_lookup time_zone_posix zone_info_source; do
+    "${nice[@]}" $CXX -std=c++17 -O2 -I"$src" -c "$src/absl/time/internal/cctz/src/$f.cc" \
+      -o "$obj/$f.o"
+  done
+  $host-ar rcs "$prefix/lib/libcctz.a" "$obj"/*.o
+  rm -rf "$obj"
+  cp -r "$src/absl/base" "$prefix/include/absl/"
+  cp -r "$src/absl/time/internal/cctz/include" "$prefix/include/absl/time/internal/cctz/"
+  for f in civil_time time_zone; do
+    printf '#pragma once\n#include "absl/time/internal/cctz/include/cctz/%s.h"\nnamespace cctz = absl::time_internal::cctz;\n' \
+      "$f" >"$prefix/include/cctz/$f.h"
+  done
+  touch "$prefix/.done"
+  echo "$prefix"
+}
+
+build_gtest() {
+  local version prefix src
+  version=$(src_version googletest)
+  prefix=$CACHE/googletest-$version-gcc$gcc_version
+  [[ -f $prefix/.done ]] && { echo "$prefix"; return; }
+  log "building GoogleTest $version"
+  src=$CACHE/build/googletest
+  fetch googletest "$src"
+  rm -rf "$src/build-msw"
+  "${nice[@]}" cmake -S "$src" -B "$src/build-msw" -DCMAKE_TOOLCHAIN_FILE="$here/../../cmake/mingw-w64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_GMOCK=OFF \
+    -Dgtest_disable_pthreads=ON >"$src/configure.log" 2>&1 || { tail -30 "$src/configure.log"; exit 1; }
+  "${nice[@]}" cmake --build "$src/build-msw" -j"$jobs" >"$src/build.log" 2>&1 ||
+    { tail -40 "$src/build.log"; exit 1; }
+  cmake --install "$src/build-msw" >>"$src/build.log" 2>&1
+  touch "$prefix/.done"
+  echo "$prefix"
+}
+
+# With no argument: all three, their prefixes separated by ';' on the last line.
+if [[ $# -eq 0 ]]; then
+  wx=$(build_wx); cctz=$(build_cctz); gtest=$(build_gtest)
+  echo "$wx;$cctz;$gtest"
+else
+  "$@"
+fi

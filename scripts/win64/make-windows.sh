@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# make windows: the Windows programs cross-built with mingw-w64, and dist/tarvella-<version>-win64.zip.
+# Third-party libraries come from ~/.cache/tarvella-win64 (built there once, see build-deps.sh);
+# the Sun table from the native build's generator, as the file is the same on every platform.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$top"
+build=${BUILD_WIN64:-build-win64}
+native=${BUILD:-build}
+scripts/install-deps.sh scripts/win64/debian-packages.txt
+cmake --build "$native" --target sun_table >/dev/null
+
+prefixes=$(scripts/win64/build-deps.sh | tail -1)
+wx=${prefixes%%;*}
+if [[ ! -f $build/CMakeCache.txt ]]; then
+  mkdir -p "$build"
+  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DTARVELLA_BENCH=OFF "-DTARVELLA_WIN64_PREFIXES=$prefixes" \
+    -DwxWidgets_CONFIG_EXECUTABLE="$wx/bin/wx-config" \
+    -DTARVELLA_HOST_SUN_FILE="$top/$native/share/tarvella/18002099.sun" >"$build/configure.log" ||
+    { cat "$build/configure.log"; exit 1; }
+fi
+cmake --build "$build" -j "$(nproc)"
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+name=tarvella-$version-win64
+stage=dist/$name
+rm -rf "$stage" "dist/$name.zip"
+mkdir -p "$stage/bin" "$stage/share/tarvella" "$stage/share/doc/tarvella"
+cp "$build/bin/tarvella.exe" "$build/bin/tarvella-cli.exe" "$stage/bin/"
+x86_64-w64-mingw32-strip "$stage/bin/"*.exe
+cp "$build/share/tarvella/18002099.sun" "$stage/share/tarvella/"
+cp -r "$build/share/zoneinfo" "$stage/share/"
+# Help Topics opens the README beside the program's data, as on Linux.
+cp README.md "$stage/share/doc/tarvella/"
+# Windows tools show LF-only text on one line, and cmd wants CR LF.
+for f in register-vkt.cmd unregister-vkt.cmd; do sed 's/$/\r/' "data/windows/$f" >"$stage/$f"; done
+sed 's/$/\r/' README.md >"$stage/README.txt"
+sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
+(cd dist && zip -qr -X "$name.zip" "$name")
+echo "dist/$name.zip: $(du -h "dist/$name.zip" | cut -f1)"

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# make test-windows: the Windows build under Wine, in a fresh Wine prefix: the unit tests; the
+# reports of tarvella-cli.exe against the Linux tarvella-cli, byte for byte, for random charts at
+# every level; the zip's file-type command; and the program on Xvfb (see tests/windows/gui.sh).
+set -euo pipefail
+# One X display for the whole run: Wine's desktop process, started with the prefix, keeps the
+# display it started with.
+if [[ -z ${TARVELLA_WINDOWS_DISPLAY:-} ]]; then
+  TARVELLA_WINDOWS_DISPLAY=1 exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" "$@"
+fi
+top=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$top"
+build=${BUILD_WIN64:-build-win64}
+native=${BUILD:-build}
+charts=${TARVELLA_WINDOWS_CHARTS:-200}
+export WINEDEBUG=-all WINEPREFIX=$top/$build/wineprefix
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+rm -rf "$WINEPREFIX"
+wine wineboot -i >/dev/null 2>&1 || true
+
+passed=0 failed=0
+ok() { echo "ok: $1"; passed=$((passed + 1)); }
+bad() { echo "FAILED: $1"; failed=$((failed + 1)); }
+
+# The unit tests, in one run: each start under Wine costs a second.
+if (cd "$build" && wine bin/unit_tests.exe --gtest_brief=1 >"$work/unit.log" 2>&1); then
+  ok "unit tests under Wine: $(grep -Eo '[0-9]+ tests? from [0-9]+ test suites? ran' "$work/unit.log")"
+else
+  cat "$work/unit.log"
+  bad "unit tests under Wine"
+fi
+
+# Reports at all six levels of random charts, each under a random ayanamsa, as one batch file:
+# one cmd.exe for all the runs.
+tests/windows/random_charts.sh "$work/charts" "$charts" 16
+mkdir -p "$work/linux" "$work/windows"
+cli=$(winepath -w "$build/bin/tarvella-cli.exe")
+RANDOM=61
+for ((i = 1; i <= charts; ++i)); do
+  for level in 1 2 3 4 5 6; do
+    args="report $work/charts/chart-$i.vkt --level $level --ayanamsa $((RANDOM % 7))"
+    "$native/bin/tarvella-cli" $args >"$work/linux/$i-$level.txt"
+    echo "\"$cli\" ${args//$work\/charts\//$(winepath -w "$work/charts")\\} > $(winepath -w "$work/windows")\\$i-$level.txt"
+  done
+done | sed 's/$/\r/' >"$work/reports.bat"
+wine cmd /c "$(winepath -w "$work/reports.bat")" >/dev/null 2>&1 || true
+differ=0
+for f in "$work/linux"/*.txt; do
+  cmp -s "$f" "$work/windows/$(basename "$f")" || { differ=$((differ + 1)); [[ $differ -le 3 ]] &&
+    diff <(cat -A "$f") <(cat -A "$work/windows/$(basename "$f")") | head -5; }
+done
+if [[ $differ -eq 0 ]]; then
+  ok "tarvella-cli.exe report: $((charts * 6)) reports of $charts random charts byte for byte as on Linux"
+else
+  bad "tarvella-cli.exe report: $differ of $((charts * 6)) reports differ from Linux"
+fi
+
+# The zip as a user unpacks it: the file type registered for this user points into it.
+zip=$(ls -t dist/tarvella-*-win64.zip | head -1)
+unzip -q "$zip" -d "$work/unzipped"
+folder=$(ls -d "$work/unzipped"/tarvella-*-win64)
+wine cmd /c "$(winepath -w "$folder/register-vkt.cmd")" >"$work/register.log" 2>&1 || true
+command=$(wine reg query 'HKCU\Software\Classes\VKT.Data\shell\open\command' /ve 2>/dev/null |
+  tr -d '\r' || true)
+expected="\"$(winepath -w "$folder/bin/tarvella.exe")\" \"%1\""
+if [[ $command == *"$expected"* ]]; then
+  ok "register-vkt.cmd: *.vkt opens $expected"
+else
+  cat "$work/register.log"
+  bad "register-vkt.cmd: the open command is \"$command\", not $expected"
+fi
+if wine "$folder/bin/tarvella-cli.exe" report >"$work/zip-report.txt" 2>&1 &&
+   cmp -s "$work/zip-report.txt" <("$native/bin/tarvella-cli" report); then
+  ok "the unpacked zip's tarvella-cli.exe finds its Sun table and reports"
+else
+  bad "the unpacked zip's tarvella-cli.exe"
+fi
+
+# The program itself on a virtual display.
+if tests/windows/gui.sh "$build" "$folder" "$work/gui"; then
+  ok "tarvella.exe on Xvfb (tests/windows/gui.sh)"
+else
+  bad "tarvella.exe on Xvfb (tests/windows/gui.sh)"
+fi
+
+echo "windows: $passed passed, $failed failed"
+[[ $failed -eq 0 ]]
