@@ -324,12 +324,16 @@ void COrvoView::DrawReportOnScreen(wxDC& dc) {
     highlightRow_ = kNoHighlight;
     // A print job in progress owns the chart's drawing state; the window shows only its background.
     if (print_.printing || !started_) return;
-    DcReportCanvas canvas(dc, true);
+    // Measured only when the texts may have changed: measuring every line costs a repaint more.
+    const bool measure = measureExtent_;
+    DcReportCanvas canvas(dc, measure);
     SunContext sun = session_.Sun();
     const ReportModel report = ShownReport(sun, chart_.level);
     ApplyReport(chart_, report);
     DrawReportModel(canvas, print_, report);
     DrawHighlight(dc);
+    if (!measure) return;
+    measureExtent_ = false;
     // Room to scroll to whatever reaches past the report's area, such as a long error line.
     const wxSize reach(std::max(kReportWidth, canvas.Extent().x + 8),
                        std::max(kReportHeight, canvas.Extent().y + 8));
@@ -349,6 +353,7 @@ ReportModel COrvoView::ShownReport(SunContext& sun, int level) const {
 }
 
 void COrvoView::ShowSecondsChanged() {
+    measureExtent_ = true;
     if (canvas_) canvas_->Refresh(false);
 }
 
@@ -536,6 +541,7 @@ void COrvoView::SaveChart() {
 
 // From the top, as after any change of the chart; the next paint draws it.
 void COrvoView::RedrawReport() {
+    measureExtent_ = true;
     eventHover_ = false;
     keyHighlight_ = kNoHighlight;
     pointedPeriod_ = -1;  // the same place may now be another period
@@ -546,6 +552,7 @@ void COrvoView::RedrawReport() {
 
 void COrvoView::OnUpdate(wxView*, wxObject*) {
     if (!canvas_) return;
+    measureExtent_ = true;
     // The zoom may have changed: the area keeps its units and takes the new scale.
     canvas_->SetExtent(canvas_->ExtentUnits(), ZoomOfFrame());
     canvas_->Refresh(false);
@@ -679,6 +686,7 @@ void COrvoView::OnAyanamsa(wxCommandEvent&) {
 void COrvoView::AyanamsaChanged(COrvoView* sender) {
     if (!started_) return;
     ComputeSunFields(session_, chart_);
+    measureExtent_ = true;
     if (this != sender) canvas_->Refresh(false);
 }
 

@@ -111,4 +111,6 @@ class COrvoView : public wxView {
     bool keyboard_ = false;
     int keyHighlight_ = tarvella::kNoHighlight;
     int pointedPeriod_ = -1;  // the period the status bar names, -1 for none yet
+    // The next paint finds how far the report's texts reach, for the scrollable area.
+    bool measureExtent_ = true;
 };
