@@ -7,6 +7,7 @@
 #include <wx/timer.h>
 #include <wx/utils.h>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -37,12 +38,27 @@ constexpr auto kAnswerWithin = 5s;
 // What the running copy takes from one later start, and for how long it waits on a silent one.
 constexpr std::size_t kMaxRequest = 1 << 20;
 constexpr auto kClientPatience = 10s;
+// How long a copy that is making the lock file may take to write its process id into it.
+constexpr auto kStartingFor = 5s;
 
 // The process id written in the lock file; 0 when there is none (yet).
 long LockOwner(const wxString& lockPath) {
     std::ifstream in(lockPath.fn_str());
     long pid = 0;
     return in >> pid ? pid : 0;
+}
+
+// Whether some process holds the lock file locked: the checker does while it writes its id.
+// Only asked in a copy that holds no lock there, since closing the file drops the own lock.
+bool LockHeld(const wxString& lockPath) {
+    const int fd = open(lockPath.fn_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    const bool held = fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+    close(fd);
+    return held;
 }
 
 // The name of the program a process runs; empty when it cannot be read.
@@ -276,20 +292,32 @@ InstanceLink::~InstanceLink() {
 void InstanceLink::TakeLock() {
     // A copy started at the same moment may have made the lock file without having written its
     // process id yet; the checker then takes neither copy for the running one and both would run.
-    // Ask again until the file names a copy, ours or the other's.
-    constexpr int kAttempts = 20;
-    for (int attempt = 1;; ++attempt) {
-        const bool last = attempt == kAttempts;
+    // Ask again until the file names a copy, ours or the other's. While the other copy writes, it
+    // holds the file locked, which tells a copy still starting from one that died while starting,
+    // however slow the write.
+    const auto giveUpAt = Clock::now() + kStartingFor;
+    int unlockedTries = 0;
+    for (;;) {
+        const bool last = Clock::now() >= giveUpAt;
         {
             std::unique_ptr<wxLogNull> quiet(last ? nullptr : new wxLogNull);
             checker_ = std::make_unique<wxSingleInstanceChecker>(kLockName);
         }
-        if (last || checker_->IsAnotherRunning() || !wxFileExists(lockPath_)) break;
+        if (checker_->IsAnotherRunning() || !wxFileExists(lockPath_)) break;
         if (LockOwner(lockPath_) == static_cast<long>(getpid())) break;
+        const bool starting = LockHeld(lockPath_);
+        if (last) {
+            holderSilent_ = starting;
+            break;
+        }
         checker_.reset();
-        // Still without an id after all this time, the file was left by a copy that died while
-        // starting.
-        if (attempt == kAttempts - 1 && LockOwner(lockPath_) == 0) wxRemoveFile(lockPath_);
+        // Unlocked and without an id a little while: the other copy made the file between its
+        // creation and its lock, or died; only the second lasts.
+        unlockedTries = starting ? 0 : unlockedTries + 1;
+        if (unlockedTries == 3) {
+            wxRemoveFile(lockPath_);
+            unlockedTries = 0;
+        }
         std::this_thread::sleep_for(50ms);
     }
 }
@@ -303,6 +331,7 @@ InstanceLink::Outcome InstanceLink::HandOverOrTakeLock(const wxArrayString& file
         request += '\n';
     }
     request += '\n';
+    if (holderSilent_) return Outcome::NoAnswer;
     // Each round either reaches the holder or removes its stale lock; a few rounds allow for
     // other copies racing for the lock at the same time.
     for (int round = 0; round < 3 && checker_->IsAnotherRunning(); ++round) {
@@ -321,6 +350,7 @@ InstanceLink::Outcome InstanceLink::HandOverOrTakeLock(const wxArrayString& file
             wxRemoveFile(socketPath_);
         }
         TakeLock();
+        if (holderSilent_) return Outcome::NoAnswer;
     }
     return checker_->IsAnotherRunning() ? Outcome::NoAnswer : Outcome::Run;
 }

@@ -40,4 +40,6 @@ class InstanceLink {
     wxString lockPath_;
     wxString socketPath_;
     std::unique_ptr<HandOverServer> server_;
+    // Another copy keeps making the lock file and never names itself in it.
+    bool holderSilent_ = false;
 };

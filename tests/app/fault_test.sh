@@ -184,7 +184,7 @@ two_start_at_once)
     for round in plain plain plain slow slow; do
         : >"$home/stderr"
         if [[ $round == slow ]]; then
-            STORAGE_FAULT=slow:1000 STORAGE_FAULT_DIR=$lock LD_PRELOAD=$shim \
+            STORAGE_FAULT=slow:2500 STORAGE_FAULT_DIR=$lock LD_PRELOAD=$shim \
                 "$program" --messages-to-stderr --no-splash 2>>"$home/stderr" &
             first=$!
             sleep 0.5

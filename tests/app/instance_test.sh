@@ -100,6 +100,28 @@ stale_lock)
     start --no-splash "$home/other.vkt"
     opens_itself "$home/other.vkt"
     [[ -S $socket ]] || fail "the socket was not made anew"
+    stop_all
+    # Empty and locked by no one, as a copy leaves it that died before naming itself in it.
+    rm -f "$data/lastdata.vkt"
+    : >"$lock"
+    chmod 600 "$lock"
+    start --no-splash "$home/other.vkt"
+    opens_itself "$home/other.vkt"
+    [[ ! -s $home/stderr ]] || fail "$(cat "$home/stderr")"
+    stop_all
+    # Empty but locked, as by a copy stuck while it makes the lock: not stale, and it does not
+    # answer.
+    rm -f "$lock"
+    python3 -c 'import fcntl, sys, time
+f = open(sys.argv[1], "w"); fcntl.lockf(f, fcntl.LOCK_EX); open(sys.argv[2], "w"); time.sleep(60)' \
+        "$lock" "$home/locked" &
+    pids+=($!)
+    wait_for 5 test -e "$home/locked" || fail "the lock was not taken"
+    : >"$home/stderr"
+    later_start 15 other.vkt
+    (( status != 0 )) || fail "the later start ended with 0 beside a locked lock"
+    grep -qF "does not answer" "$home/stderr" || fail "not told: $(cat "$home/stderr")"
+    [[ -e $lock && ! -s $lock ]] || fail "the locked lock file was touched"
     ;;
 sigterm_keeps_document)
     mkdir -p "$data"
