@@ -15,12 +15,16 @@ nice=(nice -n 19)
 log() { echo "win64 deps: $*" >&2; }
 
 gcc_version=$($CXX -dumpfullversion)
-src_version() { apt-cache showsrc "$1" | sed -n 's/^Version: //p' | sort -V | tail -1; }
+src_version() {
+  local v
+  v=$(apt-cache showsrc "$1" 2>/dev/null | sed -n 's/^Version: //p' | sort -V | tail -1)
+  [[ -n $v ]] || { echo "no source package $1 (apt-cache showsrc)" >&2; exit 1; }
+  echo "$v"
+}
 
 # Unpacks package $1 into $2 (fresh).
 fetch() {
   local pkg=$1 dest=$2 work
-  "$here/deb-src.sh"
   work=$(mktemp -d "$CACHE/fetch-$pkg.XXXXXX")
   (cd "$work" && apt-get source -qq "$pkg" >/dev/null 2>&1) || { echo "apt-get source $pkg failed" >&2; exit 1; }
   rm -rf "$dest"
@@ -30,6 +34,8 @@ fetch() {
 }
 
 mkdir -p "$CACHE"
+# The source versions, which key the cache, are known only once apt has deb-src entries.
+"$here/deb-src.sh"
 
 build_wx() {
   local version prefix src
