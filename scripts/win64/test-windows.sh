@@ -56,6 +56,48 @@ else
   bad "tarvella-cli.exe report: $differ of $((charts * 6)) reports differ from Linux"
 fi
 
+# The period tree and the zones, which read the zone database the zip carries: a third of the
+# charts in each format down to the sub-sub-periods, some of them with named zones, and the zone
+# list, whole and searched; standard error too, where a named zone cannot give the local time.
+zones=(Asia/Kolkata Europe/London America/New_York Australia/Sydney)
+formats=(csv json ics)
+periods=$((charts / 4))
+for ((i = 1; i <= periods; ++i)); do
+  args="periods $work/charts/chart-$i.vkt --depth 3 --format ${formats[i % 3]}"
+  ((i % 2 == 0)) && args+=" --birth-zone ${zones[i % 4]} --event-zone ${zones[(i + 1) % 4]}"
+  echo "$args"
+done >"$work/periods.args"
+printf '%s\n' "zones" "zones India" "zones london" "periods --depth 5 --format csv" >>"$work/periods.args"
+i=0
+while read -r args; do
+  i=$((i + 1))
+  status=0
+  "$native/bin/tarvella-cli" $args >"$work/linux/p$i.out" 2>"$work/linux/p$i.err" || status=$?
+  echo "$status" >"$work/linux/p$i.status"
+  echo "\"$cli\" ${args//$work\/charts\//$(winepath -w "$work/charts")\\} > $(winepath -w "$work/windows")\\p$i.out 2> $(winepath -w "$work/windows")\\p$i.err"
+  echo "echo %ERRORLEVEL%> $(winepath -w "$work/windows")\\p$i.status"
+done <"$work/periods.args" | sed 's/$/\r/' >"$work/periods.bat"
+wine cmd /c "$(winepath -w "$work/periods.bat")" >/dev/null 2>&1 || true
+differ=0
+for ((j = 1; j <= i; ++j)); do
+  same=1
+  cmp -s "$work/linux/p$j.out" "$work/windows/p$j.out" || same=
+  # cmd writes its own line end after the status and the messages have theirs.
+  cmp -s <(tr -d '\r' <"$work/linux/p$j.err") <(tr -d '\r' <"$work/windows/p$j.err") || same=
+  [[ $(cat "$work/linux/p$j.status") == $(tr -d '\r ' <"$work/windows/p$j.status") ]] || same=
+  if [[ -z $same ]]; then
+    differ=$((differ + 1))
+    [[ $differ -le 3 ]] && { echo "differs: $(sed -n "${j}p" "$work/periods.args")";
+      diff <(head -c 2000 "$work/linux/p$j.out"; cat "$work/linux/p$j.err") \
+        <(head -c 2000 "$work/windows/p$j.out"; cat "$work/windows/p$j.err") | head -5; }
+  fi
+done
+if [[ $differ -eq 0 ]]; then
+  ok "tarvella-cli.exe periods and zones: $i runs ($periods charts in three formats, half with named zones; the zone list; depth 5) byte for byte as on Linux"
+else
+  bad "tarvella-cli.exe periods and zones: $differ of $i runs differ from Linux"
+fi
+
 # The zip as a user unpacks it: the file type registered for this user points into it.
 zip=$(ls -t dist/tarvella-*-win64.zip | head -1)
 unzip -q "$zip" -d "$work/unzipped"
