@@ -1,4 +1,5 @@
-// Gregorian calendar arithmetic on dates held as three ints, changed in place.
+// Gregorian calendar arithmetic: civil dates and their day numbers, and the operations on a
+// chart's dates (three ints, changed in place) built on them.
 #pragma once
 
 #include <array>

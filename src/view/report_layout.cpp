@@ -92,16 +92,6 @@ void DrawEventReport(const Drawing& d, const ReportModel& report) {
 
 }  // namespace
 
-void DrawBoundary(ReportTarget& t, int x, int y, int right, int bottom, const Boundary& boundary) {
-    const BoundaryTexts b = FormatBoundary(boundary);
-    DrawReportText(t.canvas, t.print, b.when, {x, y, right, bottom}, kAlignLeft, kRowFont,
-                   kInstantColour);
-    t.mirror.Append(b.when);
-    DrawReportText(t.canvas, t.print, b.position, {x + g.positionOffset, y, right, bottom},
-                   kAlignLeft, kRowFont, kPositionColour);
-    t.mirror.Append(b.plainPosition);
-}
-
 void DrawReportModel(ReportCanvas& canvas, const PrintState& print, const ReportModel& report) {
     const Drawing d{canvas, print};
     if (report.IsEvent()) {

@@ -13,19 +13,6 @@
 
 namespace tarvella {
 
-// Where a drawing goes: the device, its print state, and the plain text of what DrawBoundary
-// drew.
-struct ReportTarget {
-    ReportCanvas& canvas;
-    PrintState print;
-    PlainTextMirror mirror;
-};
-
-// One end of a row: date and time at x, the Sun's position at x + 120. An instant outside the
-// Sun table shows that in place of its date and time.
-void DrawBoundary(ReportTarget& target, int x, int y, int right, int bottom,
-                  const Boundary& boundary);
-
 // Draws the report. Positions come from kReportGeometry; on a page, DrawReportText moves them.
 void DrawReportModel(ReportCanvas& canvas, const PrintState& print, const ReportModel& report);
 

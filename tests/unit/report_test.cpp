@@ -118,18 +118,18 @@ TEST_F(Report, TwelveYearMdShowsTheNatalPositionAYearApart) {
     }
 }
 
-TEST_F(Report, DrawBoundaryRoundsToTheMinute) {
-    RecordingCanvas canvas;
-    ReportTarget target{canvas, {}, {}};
+TEST_F(Report, BoundariesRoundToTheMinute) {
     Boundary b{0.0, true, 1999, 12, 31, 23 + 59 / 60.0 + 40 / 3600.0, {4, 5, 7, 9.0}};
+    std::string plain;
     for (double seconds : {29.9, 30.1}) {
-        DrawBoundary(target, 56, 90, 1300, 800, b);
+        const BoundaryTexts texts = FormatBoundary(b);
+        plain += texts.when + texts.plainPosition;
         b.hour = 10 + 59 / 60.0 + seconds / 3600.0;
     }
-    DrawBoundary(target, 56, 90, 1300, 800, b);
-    EXPECT_EQ(canvas.texts[1].text, "( 5 Le 07' 09\")");
-    EXPECT_EQ(canvas.texts[1].rect.left, 176);
-    EXPECT_EQ(target.mirror.text,
+    const BoundaryTexts last = FormatBoundary(b);
+    plain += last.when + last.plainPosition;
+    EXPECT_EQ(last.position, "( 5 Le 07' 09\")");
+    EXPECT_EQ(plain,
               " 1 Jan 2000, 00:00 (05 Le 07'09\")31 Dec 1999, 10:59 (05 Le 07'09\")"
               "31 Dec 1999, 11:00 (05 Le 07'09\")");
 }
