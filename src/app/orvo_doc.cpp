@@ -56,8 +56,8 @@ bool COrvoDoc::OnNewDocument() {
 
 bool COrvoDoc::OnOpenDocument(const wxString& file) {
     if (!wxDocument::OnOpenDocument(file)) return false;
-    // After the framework's own reset of the modified flag: a foreign file ends as the default
-    // chart, modified.
+    // The views read the chart once the framework has loaded the file and reset the modified
+    // flag.
     StartViews();
     return true;
 }
@@ -89,7 +89,7 @@ bool IsChartOrSayWhy(const wxString& file, const tarvella::ChartFile& read) {
         case tarvella::ChartFile::Status::Chart:
             return true;
         case tarvella::ChartFile::Status::Unreadable:
-            wxLogError("Could not open the file \"%s\".", file);
+            wxLogError("Could not open the file \"%s\": %s.", file, read.problem);
             return false;
         case tarvella::ChartFile::Status::NotAChart:
             wxLogError("The file \"%s\" is not a chart (%s); it was not opened.", file,

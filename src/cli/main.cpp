@@ -122,7 +122,9 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
 // An empty result means the chart was read.
 std::string ReadChart(const std::string& path, ChartData& chart) {
     const ChartFile file = ReadChartFile(path);
-    if (file.status == ChartFile::Status::Unreadable) return "cannot read a chart from " + path;
+    if (file.status == ChartFile::Status::Unreadable) {
+        return "cannot read a chart from " + path + ": " + file.problem;
+    }
     if (file.status == ChartFile::Status::NotAChart)
         return path + " is not a chart: " + file.problem;
     chart = file.chart;
@@ -131,7 +133,7 @@ std::string ReadChart(const std::string& path, ChartData& chart) {
 
 std::string ReadPreferences(const std::string& path, Preferences& preferences) {
     const std::optional<std::string> bytes = ReadFilePrefix(path, kMaxPreferenceText);
-    if (!bytes) return "cannot read preferences from " + path;
+    if (!bytes) return "cannot read preferences from " + path + ": " + UnreadableReason(path);
     std::string problem;
     const std::optional<Preferences> read = ParsePreferencesText(*bytes, &problem);
     if (!read) return path + " is not a preference file: " + problem;

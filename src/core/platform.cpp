@@ -69,8 +69,7 @@ std::optional<fs::path> WriteTemporaryFile(const fs::path& dir, std::string_view
             bool ok = true;
             for (std::string_view rest = bytes; ok && !rest.empty();) {
                 DWORD written = 0;
-                const DWORD chunk =
-                    static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1 << 30));
+                const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(rest.size(), 1 << 30));
                 ok = WriteFile(file, rest.data(), chunk, &written, nullptr) && written > 0;
                 rest.remove_prefix(written);
             }
@@ -119,11 +118,12 @@ std::optional<fs::path> WriteTemporaryFile(const fs::path& dir, std::string_view
     if (fd < 0) return std::nullopt;
     // mkostemps makes the file owner-only; the replacement keeps the old file's mode, and a new
     // file gets the mode any other new file of the user would get. Only a regular file lends its
-    // mode: a device's would make the chart world-writable.
+    // mode: a device's would make the chart world-writable. The owner can always read and write
+    // it, or the program could not read back what it wrote.
     struct stat old {};
     mode_t mode;
     if (::stat(modeOf.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-        mode = old.st_mode & 07777;
+        mode = (old.st_mode & 07777) | S_IRUSR | S_IWUSR;
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <climits>
@@ -130,18 +131,23 @@ bool ParseReal(std::string_view t, double& v) {
 
 // Reads white-space-separated numbers into the fields it is called with. After the first field
 // that is missing or not a number it reads nothing more, as a scanf would, and remembers which
-// field it was and why.
+// field it was, why, and on which line of the text.
 struct TextReader {
     std::string_view rest;
     bool stopped = false;
     int fieldsRead = 0;  // the magic included
     bool missing = false;
     bool wantedInt = false;
+    int line = 1;           // of the text's next character
+    int tokenLine = 0;      // of the last token taken
+    int stoppedAtLine = 0;  // of the unreadable field, or the line after the last one read
 
     std::string_view NextToken() {
         const auto space = [](char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); };
         std::size_t b = 0;
-        while (b < rest.size() && space(rest[b])) ++b;
+        for (; b < rest.size() && space(rest[b]); ++b) {
+            if (rest[b] == '\n') ++line;
+        }
         std::size_t e = b;
         while (e < rest.size() && !space(rest[e])) ++e;
         const std::string_view token = rest.substr(b, e - b);
@@ -157,16 +163,18 @@ struct TextReader {
             stopped = true;
             missing = token.empty();
             wantedInt = std::is_same_v<T, int>;
+            stoppedAtLine = missing ? tokenLine + 1 : line;
             return;
         }
         field = value;
         ++fieldsRead;
+        tokenLine = line;
     }
     static bool Parse(std::string_view t, int& v) { return ParseInt(t, v); }
     static bool Parse(std::string_view t, double& v) { return ParseReal(t, v); }
 };
 
-// The fields after the magic, in file order, as the user knows them; line 2 is the first.
+// The fields after the magic, in file order, as the user knows them.
 constexpr const char* kLastDataFieldNames[] = {"the birth's year",
                                                "the birth's month",
                                                "the birth's day",
@@ -219,7 +227,7 @@ std::string ReadRecord(std::string_view text, int magic, const char* const (&nam
     const char* what = reader.missing     ? "is missing"
                        : reader.wantedInt ? "is not a whole number"
                                           : "is not a number";
-    return "line " + std::to_string(field + 2) + ": " + names[field] + " " + what;
+    return "line " + std::to_string(reader.stoppedAtLine) + ": " + names[field] + " " + what;
 }
 
 // A NaN goes to the low end, an infinity to the nearer end.
@@ -320,7 +328,10 @@ std::optional<std::string> ReadFilePrefix(const std::string& path, std::size_t l
     // A pipe in the file's place would block the start for good.
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
+    // Unbuffered, so that no more than `limit` bytes are read.
+    std::ifstream in;
+    in.rdbuf()->pubsetbuf(nullptr, 0);
+    in.open(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::string bytes(limit, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(limit));
@@ -329,10 +340,32 @@ std::optional<std::string> ReadFilePrefix(const std::string& path, std::size_t l
     return bytes;
 }
 
+std::string UnreadableReason(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (status.type() == fs::file_type::not_found) return "there is no such file";
+    if (status.type() == fs::file_type::directory) return "it is a folder";
+    if (!ec && status.type() != fs::file_type::regular) return "it is not a regular file";
+    if (!ec) {
+        errno = 0;
+        std::ifstream in(path, std::ios::binary);
+        if (!in && errno != 0) ec = std::error_code(errno, std::generic_category());
+    }
+    std::string reason = ec ? ec.message() : "it could not be read";
+    if (!reason.empty()) {
+        reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+    }
+    return reason;
+}
+
 ChartFile ReadChartFile(const std::string& path) {
     ChartFile file;
     std::optional<std::string> bytes = ReadFilePrefix(path, kMaxChartImage);
-    if (!bytes) return file;
+    if (!bytes) {
+        file.problem = UnreadableReason(path);
+        return file;
+    }
     file.bytes = std::move(*bytes);
     const std::optional<ChartData> chart = ParseLastDataText(file.bytes, &file.problem);
     file.status = chart ? ChartFile::Status::Chart : ChartFile::Status::NotAChart;
@@ -384,22 +417,12 @@ bool WriteFileAtomically(const std::string& path,
 
 int RemoveLeftoverTemporaries(const std::string& dir) {
     namespace fs = std::filesystem;
+    // Only names of our own making: "lastdata.vkt.backup" could be the user's, and is kept.
     const auto ours = [](const std::string& name) {
         const std::size_t prefix = std::strlen(kTemporaryPrefix);
         const std::size_t suffix = std::strlen(kTemporarySuffix);
-        if (name.size() != prefix + 6 + suffix || !name.starts_with(kTemporaryPrefix) ||
-            !name.ends_with(kTemporarySuffix)) {
-            // Earlier versions named them after the file: "lastdata.vkt.AbC123".
-            for (const std::string data : {kLastDataFileName, kPrefFileName}) {
-                if (name.size() == data.size() + 7 && name.starts_with(data + ".") &&
-                    std::all_of(name.begin() + static_cast<long>(data.size()) + 1, name.end(),
-                                [](unsigned char ch) { return std::isalnum(ch) != 0; })) {
-                    return true;
-                }
-            }
-            return false;
-        }
-        return true;
+        return name.size() == prefix + 6 + suffix && name.starts_with(kTemporaryPrefix) &&
+               name.ends_with(kTemporarySuffix);
     };
     int removed = 0;
     std::error_code ec;
@@ -476,6 +499,13 @@ StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, Chart
         return written;
     };
 
+    // A regular file that cannot be read is as damaged as one that is no chart: the defaults must
+    // not take its place unkept, nor its mode.
+    const auto damaged = [](const std::optional<std::string>& text, const std::string& path) {
+        std::error_code ec;
+        return text ? !text->empty() : std::filesystem::is_regular_file(path, ec);
+    };
+
     std::optional<std::string> chartText;
     std::optional<ChartData> read;
     // A document opened from a file was checked to be a chart; anything else never reaches the
@@ -485,7 +515,16 @@ StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, Chart
         // the image, so a last-data file that cannot be written never puts another chart, and
         // later another image, into this document.
         chartText = doc.ChartImage();
-        outcome.written = WriteFileAtomically(session.lastDataPath, *chartText);
+        const auto writeDocument = [&] {
+            return WriteFileAtomically(session.lastDataPath, *chartText);
+        };
+        const std::optional<std::string> last =
+            ReadFilePrefix(session.lastDataPath, kMaxChartImage);
+        if ((!last || !ParseLastDataText(*last)) && damaged(last, session.lastDataPath)) {
+            outcome.written = replaceDamaged(session.lastDataPath, writeDocument);
+        } else {
+            outcome.written = writeDocument();
+        }
     } else {
         // Only the bytes the document can keep, so its image and the chart always agree.
         chartText = ReadFilePrefix(session.lastDataPath, kMaxChartImage);
@@ -497,7 +536,7 @@ StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, Chart
         chart = *read;
         // A view showing the shared chart does not make the document modified.
         if (doc.ChartImage() != *chartText) doc.SetChartImage(*chartText);
-    } else if (chartText && !chartText->empty()) {
+    } else if (damaged(chartText, session.lastDataPath)) {
         outcome.written = replaceDamaged(session.lastDataPath, defaultChart) && outcome.written;
     } else {
         outcome.written = defaultChart() && outcome.written;
@@ -511,7 +550,7 @@ StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, Chart
     if (prefs) {
         session.preferences = *prefs;
         session.ApplyPreferences();
-    } else if (prefText && !prefText->empty()) {
+    } else if (damaged(prefText, session.prefFilePath)) {
         outcome.written = replaceDamaged(session.prefFilePath, defaultPrefs) && outcome.written;
     } else {
         outcome.written = defaultPrefs() && outcome.written;

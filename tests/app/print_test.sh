@@ -93,7 +93,7 @@ pdf_failures)
         fail "message: $(cat "$home/stderr")"
     print_to "$home/out.pdf" "$home/absent.vkt"
     [[ $status != 0 ]] || fail "exit code 0 for a document that cannot be opened"
-    grep -q "Could not open the file \"$home/absent.vkt\"" "$home/stderr" ||
+    grep -qF "Could not open the file \"$home/absent.vkt\": there is no such file." "$home/stderr" ||
         fail "message: $(cat "$home/stderr")"
     [[ ! -e $home/out.pdf ]] || fail "a PDF file was written for a missing document"
     # A print run takes exactly one document and one destination.

@@ -5,6 +5,7 @@
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 #include <cmath>
 
@@ -127,8 +128,10 @@ TEST(ChartTexts, ProblemsNameTheLineAndTheField) {
     EXPECT_EQ(problem(" \r\n\t"), "the file is empty");
     EXPECT_EQ(problem("Dear diary,\r\ntoday"), "line 1: the first number is not 4002");
     EXPECT_EQ(problem(kDefaultPrefs), "line 1: the first number is not 4002");
-    EXPECT_EQ(problem("4002 1980 2 3 17 abc"), "line 6: the birth's minute is not a number");
-    EXPECT_EQ(problem("4002 1980 2.5"), "line 3: the birth's month is not a whole number");
+    // The line is the text's own, however its numbers are spread over lines.
+    EXPECT_EQ(problem("4002 1980 2 3 17 abc"), "line 1: the birth's minute is not a number");
+    EXPECT_EQ(problem("4002\r\n\r\n1980 2.5"), "line 3: the birth's month is not a whole number");
+    EXPECT_EQ(problem("4002\n1980 2\n\n\n"), "line 3: the birth's day is missing");
     // Every line cut off in turn names the line that is missing, the level last.
     std::string text = kDefaultLastData;
     for (int line = 26; line >= 2; --line) {
@@ -140,8 +143,8 @@ TEST(ChartTexts, ProblemsNameTheLineAndTheField) {
 
     std::string why;
     EXPECT_FALSE(ParsePreferencesText("4003 1 1 -87.0 -1 1 1 2.5x 9", &why));
-    EXPECT_EQ(why, "line 8: the deviation's arc-minutes is not a number");
-    EXPECT_FALSE(ParsePreferencesText("4003 0 0", &why));
+    EXPECT_EQ(why, "line 1: the deviation's arc-minutes is not a number");
+    EXPECT_FALSE(ParsePreferencesText("4003\r\n0\r\n0\r\n", &why));
     EXPECT_EQ(why, "line 4: the ayanamsa deviation is missing");
     EXPECT_TRUE(ParsePreferencesText(kDefaultPrefs, &why));
     EXPECT_EQ(why, "");
@@ -373,6 +376,63 @@ TEST_F(Files, DamagedDataFilesAreKeptBesideThemselves) {
 #endif
 }
 
+// Opening a chart writes it over the last-data file; a damaged one there is kept first.
+TEST_F(Files, ADocumentKeepsTheDamagedLastDataItReplaces) {
+    const std::string opened = Lines(
+        "4002 1980 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 1 4 0.000000 "
+        "4.000000 1 1999 4 5 9 1 2");
+    WriteFileBytes(session.lastDataPath, "notes, not a chart");
+    PlainDocument doc;
+    doc.SetChartImage(opened);
+    doc.SetLoadedFromFile();
+    ChartData chart;
+    const StartOutcome outcome = LoadChartAndPreferences(session, doc, chart);
+    EXPECT_TRUE(outcome.written);
+    EXPECT_EQ(outcome.damagedCopies,
+              std::vector<std::string>{DamagedCopyPath(session.lastDataPath)});
+    EXPECT_EQ(ReadFileBytes(DamagedCopyPath(session.lastDataPath)), "notes, not a chart");
+    EXPECT_EQ(ReadFileBytes(session.lastDataPath), opened);
+    EXPECT_EQ(chart.birth.year, 1980);
+    // A sound last chart is simply replaced, as opening a chart always did.
+    PlainDocument again;
+    again.SetChartImage(kDefaultLastData);
+    again.SetLoadedFromFile();
+    EXPECT_TRUE(LoadChartAndPreferences(session, again, chart).damagedCopies.empty());
+    EXPECT_EQ(ReadFileBytes(session.lastDataPath), kDefaultLastData);
+}
+
+#ifndef _WIN32
+// A data file the user cannot read is kept aside like a damaged one, not replaced with its mode
+// copied onto the defaults. Root reads anything, so the check runs as another user in a child.
+TEST_F(Files, UnreadableDataFilesAreKeptNotLost) {
+    namespace fs = std::filesystem;
+    fs::permissions(dir.path(), fs::perms(0777));
+    EXPECT_EXIT(
+        {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) std::_Exit(2);
+            const fs::path sub = dir.path() / "user";
+            fs::create_directory(sub);
+            Session& mine = session;
+            mine.lastDataPath = (sub / "lastdata.vkt").string();
+            mine.prefFilePath = (sub / "pref.vkp").string();
+            WriteFileBytes(mine.lastDataPath, kDefaultLastData);
+            WriteFileBytes(mine.prefFilePath, kDefaultPrefs);
+            fs::permissions(mine.lastDataPath, fs::perms::none);
+            fs::permissions(mine.prefFilePath, fs::perms::none);
+            PlainDocument doc;
+            ChartData chart;
+            const StartOutcome outcome = LoadChartAndPreferences(mine, doc, chart);
+            const bool kept = outcome.damagedCopies.size() == 2 &&
+                              fs::exists(DamagedCopyPath(mine.lastDataPath)) &&
+                              fs::exists(DamagedCopyPath(mine.prefFilePath));
+            const bool readable = ReadFilePrefix(mine.lastDataPath, 1000) == kDefaultLastData &&
+                                  ReadFilePrefix(mine.prefFilePath, 1000) == kDefaultPrefs;
+            std::_Exit(outcome.written && kept && readable ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+#endif
+
 TEST_F(Files, WritesKeepToNameLimitsLinksAndModes) {
     // The longest name a directory takes still saves: the temporary name is not longer.
     const std::string longest = dir.File(std::string(251, 'n') + ".vkt");
@@ -407,17 +467,17 @@ TEST_F(Files, WritesKeepToNameLimitsLinksAndModes) {
 TEST_F(Files, LeftoverTemporariesAreRemovedOthersKept) {
     namespace fs = std::filesystem;
     const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
-    const std::vector<std::string> leftovers = {".tarvella-Ab12Cd.tmp", "lastdata.vkt.x9Y8z7",
-                                                "pref.vkp.QWERTY"};
-    const std::vector<std::string> kept = {"lastdata.vkt",         "lastdata.vkt.damaged",
-                                           ".tarvella-Ab12C.tmp",  "notes.vkt.abcdef",
-                                           ".tarvella-fresh1.tmp", "lastdata.vkt.ab-cde"};
+    const std::vector<std::string> leftovers = {".tarvella-Ab12Cd.tmp", ".tarvella-QWERTY.tmp"};
+    // A name like a backup of the user's is never taken for ours.
+    const std::vector<std::string> kept = {
+        "lastdata.vkt",         "lastdata.vkt.damaged", ".tarvella-Ab12C.tmp", "notes.vkt.abcdef",
+        ".tarvella-fresh1.tmp", "lastdata.vkt.ab-cde",  "lastdata.vkt.backup", "pref.vkp.QWERTY"};
     for (const std::string& name : leftovers) WriteFileBytes(dir.File(name), "x");
     for (const std::string& name : kept) WriteFileBytes(dir.File(name), "x");
     for (const auto& entry : fs::directory_iterator(dir.path())) {
         if (entry.path().filename() != ".tarvella-fresh1.tmp") fs::last_write_time(entry, old);
     }
-    EXPECT_EQ(RemoveLeftoverTemporaries(dir.path().string()), 3);
+    EXPECT_EQ(RemoveLeftoverTemporaries(dir.path().string()), 2);
     for (const std::string& name : leftovers) EXPECT_FALSE(fs::exists(dir.File(name))) << name;
     for (const std::string& name : kept) EXPECT_TRUE(fs::exists(dir.File(name))) << name;
 }

@@ -248,6 +248,13 @@ TEST(Cli, NotAChartSaysWhyAndHugeFilesAreNotReadWhole) {
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "tarvella-cli: " + dir.File("cut.vkt") +
                            " is not a chart: line 11: the event's year is missing\n");
+    // What cannot be read at all is told with the reason too.
+    run = RunCli("report " + dir.File("absent.vkt"));
+    EXPECT_EQ(run.err, "tarvella-cli: cannot read a chart from " + dir.File("absent.vkt") +
+                           ": there is no such file\n");
+    run = RunCli("report --pref " + dir.path().string());
+    EXPECT_EQ(run.err, "tarvella-cli: cannot read preferences from " + dir.path().string() +
+                           ": it is a folder\n");
     test::WriteFileBytes(dir.File("short.vkp"), "4003\r\n0\r\n");
     run = RunCli("report --pref " + dir.File("short.vkp"));
     EXPECT_EQ(run.err, "tarvella-cli: " + dir.File("short.vkp") +
