@@ -15,6 +15,8 @@
 
 #ifdef __WXGTK__
 #include <X11/XKBlib.h>
+// Xlib's macro for int would turn wxLogStatus into nonsense.
+#undef Status
 #endif
 
 #include <string>
@@ -258,7 +260,17 @@ void CMainFrame::OnDropFiles(wxDropFilesEvent& event) {
 }
 
 void CMainFrame::ShowPeriod(const std::string& text) {
-    SetStatusText(text.empty() ? wxString(kIdleText) : wxString::FromUTF8(text), 0);
+    SetStatusText(text.empty() ? RestingText() : wxString::FromUTF8(text), 0);
+}
+
+wxString CMainFrame::RestingText() const {
+    return notices_.empty() ? wxString(kIdleText) : notices_;
+}
+
+void CMainFrame::Notice(const wxString& text) {
+    wxLogStatus(this, "%s", text);
+    notices_ += (notices_.empty() ? "" : "  ") + text;
+    SetStatusText(notices_, 0);
 }
 
 void CMainFrame::OnZoom(wxCommandEvent& event) {

@@ -25,8 +25,12 @@ class CMainFrame : public wxDocMDIParentFrame {
 
     // Names the ayanamsa that the boundaries are computed with.
     void ShowAyanamsa(const std::string& label);
-    // The period pointed at in a report, or the idle prompt when `text` is empty.
+    // The period pointed at in a report, or the resting text when `text` is empty.
     void ShowPeriod(const std::string& text);
+    // Tells what happened to the user's files without a box to close: logged as a status
+    // message, and the status bar's resting text for the rest of the session, so that pointing
+    // at the report or a menu does not take it away unread.
+    void Notice(const wxString& text);
 
     // The report's zoom on the screen, in percent, for every window.
     int ZoomPercent() const { return zoomPercent_; }
@@ -42,6 +46,9 @@ class CMainFrame : public wxDocMDIParentFrame {
     void OnDropFiles(wxDropFilesEvent& event);
     void OnIdle(wxIdleEvent& event);
 
+    wxString RestingText() const;
+
+    wxString notices_;
     int keyStates_ = -1;
     int zoomPercent_ = 100;
     std::unique_ptr<tarvella::app::Mailer> mailer_;

@@ -497,7 +497,7 @@ void COrvoApp::TellKeptDocuments() {
     const wxString text =
         "Unsaved changes of an earlier session were kept in " + QuotedList(paths) + ".";
     // The status bar of the main window, or standard error under test, as other notices go.
-    wxLogStatus(frame_, "%s", text);
+    frame_->Notice(text);
 }
 
 int COrvoApp::OnExit() {

@@ -288,10 +288,16 @@ void COrvoView::Start() {
                    std::filesystem::path(session_.lastDataPath).parent_path().string());
     }
     // Said in the status bar, not in a box: nothing waits on the user, and the copy is safe.
+    auto* main = dynamic_cast<CMainFrame*>(parentFrame_);
     for (const std::string& copy : outcome.damagedCopies) {
         const std::string damaged = copy.substr(0, copy.size() - DamagedCopyPath("").size());
-        wxLogStatus("\"%s\" was damaged and is kept as \"%s\"; the defaults took its place.",
-                    damaged, copy);
+        const wxString text =
+            wxString::Format("\"%s\" was damaged and is kept as \"%s\".", damaged, copy);
+        if (main) {
+            main->Notice(text);
+        } else {
+            wxLogStatus("%s", text);
+        }
     }
     ShowAyanamsa();
     OnChangeFilename();
