@@ -34,13 +34,19 @@ Offset OffsetAt(const cctz::time_zone& tz, const cctz::time_point<cctz::seconds>
     return Offset{al.offset, al.is_dst, al.abbr ? al.abbr : ""};
 }
 
+// The minute as a lookup can take it: a dialog asks while the user is still typing, and a
+// minute past any int must not reach a conversion.
+double UsableMinute(double minute) {
+    return std::isfinite(minute) ? std::clamp(minute, 0.0, 60.0) : 0.0;
+}
+
 std::string LocalText(const LocalTime& t) {
     char text[64];
     const char* month = t.month >= 1 && t.month <= 12
                             ? MonthAbbreviations[static_cast<std::size_t>(t.month - 1)]
                             : "?";
     std::snprintf(text, sizeof text, "%d:%02d on %d %s %d", t.hour,
-                  static_cast<int>(std::floor(t.minute)), t.day, month, t.year);
+                  static_cast<int>(std::floor(UsableMinute(t.minute))), t.day, month, t.year);
     return text;
 }
 
@@ -112,9 +118,9 @@ Lookup LookupOffset(const ZoneDatabase& db, std::string_view name, const LocalTi
         !cctz::load_time_zone(db.directory + "/" + std::string(name), &tz)) {
         return result;
     }
-    const double wholeMinute = std::floor(local.minute);
-    const int second =
-        std::min(59, static_cast<int>(std::lround((local.minute - wholeMinute) * 60)));
+    const double minute = UsableMinute(local.minute);
+    const double wholeMinute = std::floor(minute);
+    const int second = std::min(59, static_cast<int>(std::lround((minute - wholeMinute) * 60)));
     const cctz::civil_second civil(local.year, local.month, local.day, local.hour,
                                    static_cast<int>(wholeMinute), second);
     const cctz::time_zone::civil_lookup found = tz.lookup(civil);

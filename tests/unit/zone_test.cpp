@@ -110,6 +110,15 @@ TEST(ZoneHistory, UnknownNamesAndOffsetsTheFieldsCannotHold) {
     // Twelve hours and more minutes still fit the fields.
     EXPECT_EQ(At("Pacific/Chatham", 2000, 6, 1, 12, 0).kind, Lookup::Kind::Unique);
     EXPECT_EQ(At("UTC", 2000, 6, 1, 12, 0).zone.utOffset, 0.0);
+    // Whatever is half typed in a minute field is asked about safely.
+    for (double minute : {1e300, -1e300, std::nan(""), 75.0}) {
+        const LocalTime local{2000, 6, 1, 12, minute};
+        const Lookup l = LookupOffset(kSystem, "Europe/London", local);
+        EXPECT_EQ(l.kind, Lookup::Kind::Unique) << minute;
+        const Lookup twice = At("Europe/London", 1999, 10, 31, 1, 30);
+        EXPECT_NE(DescribeProblem("Europe/London", local, twice).find(" happens twice in "),
+                  std::string::npos);
+    }
 }
 
 TEST(ZoneList, NamesPlacesAndCountriesCanBeSearched) {
