@@ -94,7 +94,10 @@ class PeriodsTest(unittest.TestCase):
     def csv_rows(self, *args):
         out = self.cli.run("periods", *args, "--format", "csv").stdout
         self.assertNotIn(b"\n", out.replace(b"\r\n", b""), "every line ends in CR LF")
+        # The writer quotes nothing, so no field may ever need it.
+        self.assertNotIn(b'"', out, "no field needs quoting")
         rows = list(csv.reader(io.StringIO(out.decode("utf-8"), newline="")))
+        self.assertTrue(all(len(r) == len(rows[0]) for r in rows), "no field holds a comma")
         self.assertEqual(rows[0], ["tier", "path", "start_utc", "end_utc", "start_local",
                                    "end_local", "start_longitude", "end_longitude",
                                    "start_degrees", "end_degrees"])
