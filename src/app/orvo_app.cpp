@@ -24,6 +24,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -452,7 +453,8 @@ void COrvoApp::KeepModifiedDocuments() {
                  static_cast<const char*>(QuotedList(kept).utf8_str()));
     const std::string untold = tarvella::app::FileNameBytes(dir) + "/" + kUntoldFile;
     std::string names;
-    {
+    // Only a regular file: reading a pipe in its place would block the end.
+    if (std::error_code ec; std::filesystem::is_regular_file(untold, ec)) {
         std::ifstream in(untold, std::ios::binary);
         names.assign(std::istreambuf_iterator<char>(in), {});
     }
@@ -485,6 +487,8 @@ void COrvoApp::CloseAfterSignal() {
 void COrvoApp::TellKeptDocuments() {
     const std::string untold = tarvella::app::FileNameBytes(
         wxFileName(session_.lastDataPath).GetPath() + "/" + kRecoveredDir + "/" + kUntoldFile);
+    // Only a regular file: reading a pipe in its place would block the start.
+    if (std::error_code ec; !std::filesystem::is_regular_file(untold, ec)) return;
     std::ifstream in(untold, std::ios::binary);
     std::vector<wxString> paths;
     for (std::string line; std::getline(in, line);) {
