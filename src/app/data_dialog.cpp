@@ -183,9 +183,10 @@ CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart, const ZoneNames& na
     buttons->Add(ok, 0, wxRIGHT, 12 * gap);
     buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"));
     top->Add(buttons, 0, wxALIGN_CENTER | wxALL, 3 * gap);
+    SetSizerAndFit(top);
+    // Once the sizer is there: a pick shows and hides its row through it.
     KeepPickIfItMatches(birthPick_, names.birth);
     KeepPickIfItMatches(eventPick_, names.event);
-    SetSizerAndFit(top);
     CentreOnParent();
     Bind(
         wxEVT_BUTTON,

@@ -242,6 +242,15 @@ zone_by_name)
     wait_until 5 '[[ "$(line "$data/lastdata.vkt" 5)" == 3 ]]' || fail "hour $(line "$data/lastdata.vkt" 5)"
     [[ "$(sed -n 7,10p "$data/lastdata.vkt" | tr -d '\r' | tr '\n' ' ')" == "0 0 0.000000 -0.000000 " ]] ||
         fail "birth zone $(sed -n 7,10p "$data/lastdata.vkt" | tr -d '\r' | tr '\n' ' ')"
+    # Opened again, the dialog still has London picked, and a day back it is summer time again.
+    open_dialog ctrl+d "Enter Data"
+    xdotool key ctrl+a
+    xdotool type 30
+    xdotool key Return
+    dialog_closes "Enter Data"
+    wait_until 5 '[[ "$(line "$data/lastdata.vkt" 4)" == 30 ]]' || fail "day $(line "$data/lastdata.vkt" 4)"
+    [[ "$(sed -n 7,10p "$data/lastdata.vkt" | tr -d '\r' | tr '\n' ' ')" == "0 1 0.000000 -1.000000 " ]] ||
+        fail "birth zone on the day before $(sed -n 7,10p "$data/lastdata.vkt" | tr -d '\r' | tr '\n' ' ')"
     # The same zone from the command line gives the same report.
     "$cli" report "$data/lastdata.vkt" >"$home/typed.txt"
     sed -i '7,10c\1\r\n5\r\n0.000000\r\n5.000000\r' "$data/lastdata.vkt"
