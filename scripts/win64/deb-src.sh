@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes `apt-get source` work: the machine's own apt entries once more with the type deb-src, in a
 # file of their own. No address is written here: each one is copied from the existing sources.
+# What it adds is told on standard error, since the callers read standard output.
 set -euo pipefail
 dir=/etc/apt/sources.list.d
 out=$dir/tarvella-deb-src.sources
@@ -30,13 +31,13 @@ for f in /etc/apt/sources.list "$dir"/*.list; do
 done 2>/dev/null || true
 if [[ -s $tmp ]]; then
   "${sudo[@]}" install -m 644 "$tmp" "$out"
-  echo "Added $out, the deb-src twins of the existing entries:"
-  cat "$out"
+  echo "Added $out, the deb-src twins of the existing entries:" >&2
+  cat "$out" >&2
 fi
 if [[ -s $tmp.list ]]; then
   "${sudo[@]}" install -m 644 "$tmp.list" "$dir/tarvella-deb-src.list"
-  echo "Added $dir/tarvella-deb-src.list:"
-  cat "$dir/tarvella-deb-src.list"
+  echo "Added $dir/tarvella-deb-src.list:" >&2
+  cat "$dir/tarvella-deb-src.list" >&2
 fi
 rm -f "$tmp" "$tmp.list"
 "${sudo[@]}" apt-get update -qq
