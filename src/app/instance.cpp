@@ -21,6 +21,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -225,11 +226,12 @@ class HandOverServer : public wxEvtHandler {
             got = it->socket->LastReadCount();
             it->input.append(bytes, got);
         } while (got == sizeof bytes && it->input.size() <= kMaxRequest);
-        // The list ends with an empty line; an empty list is that line alone.
+        // The list ends with an empty entry; an empty list is that entry alone.
         std::size_t end = std::string::npos;
-        if (it->input.starts_with('\n')) {
+        if (it->input.starts_with('\0')) {
             end = 0;
-        } else if (const std::size_t blank = it->input.find("\n\n"); blank != std::string::npos) {
+        } else if (const std::size_t blank = it->input.find(std::string_view("\0\0", 2));
+                   blank != std::string::npos) {
             end = blank + 1;
         }
         if (end == std::string::npos) {
@@ -238,10 +240,10 @@ class HandOverServer : public wxEvtHandler {
         }
         wxArrayString files;
         for (std::size_t begin = 0; begin < end;) {
-            const std::size_t newline = it->input.find('\n', begin);
+            const std::size_t nul = it->input.find('\0', begin);
             files.push_back(
-                wxString(it->input.substr(begin, newline - begin).c_str(), *wxConvFileName));
-            begin = newline + 1;
+                wxString(it->input.substr(begin, nul - begin).c_str(), *wxConvFileName));
+            begin = nul + 1;
         }
         // Not answered when the files cannot be opened here: the later start then opens them.
         if (open_(files)) it->socket->Write(kAnswer, std::strlen(kAnswer));
@@ -328,9 +330,9 @@ InstanceLink::Outcome InstanceLink::HandOverOrTakeLock(const wxArrayString& file
         wxFileName name(file);
         name.MakeAbsolute();
         request += name.GetFullPath().fn_str();
-        request += '\n';
+        request += '\0';
     }
-    request += '\n';
+    request += '\0';
     if (holderSilent_) return Outcome::NoAnswer;
     // Each round either reaches the holder or removes its stale lock; a few rounds allow for
     // other copies racing for the lock at the same time.

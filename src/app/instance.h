@@ -1,7 +1,8 @@
 // One running copy per user: a later start hands the files named on its command line to the
 // copy that runs, over a local socket beside the lock file, and ends.
 //
-// The hand-over is a line per absolute path, then an empty line; the running copy answers "ok".
+// The hand-over is each absolute path followed by a NUL byte, then a NUL byte that ends the list
+// (a file name may hold a newline, never a NUL); the running copy answers "ok" and a newline.
 #pragma once
 
 #include <wx/arrstr.h>

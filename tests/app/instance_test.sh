@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The one running copy: later starts facing a stopped copy or a stale lock, and signals that end
-# the running copy.
+# The one running copy: later starts facing a stopped copy or a stale lock, and odd file names,
+# and signals that end the running copy.
 #   instance_test.sh TEST PROGRAM PIXEL_PROBE
 set -euo pipefail
 test=$1 program=$(realpath "$2") probe=$(realpath "$3")
@@ -122,6 +122,21 @@ f = open(sys.argv[1], "w"); fcntl.lockf(f, fcntl.LOCK_EX); open(sys.argv[2], "w"
     (( status != 0 )) || fail "the later start ended with 0 beside a locked lock"
     grep -qF "does not answer" "$home/stderr" || fail "not told: $(cat "$home/stderr")"
     [[ -e $lock && ! -s $lock ]] || fail "the locked lock file was touched"
+    ;;
+newline_in_name)
+    # The hand-over keeps a name whole, newline and all; a file named by its first line is left.
+    start --no-splash
+    wait_for_report
+    chart_text 2001 1 >"$home/two"$'\n'"lines.vkt"
+    chart_text 2002 1 >"$home/two"
+    : >"$home/stderr"
+    later_start 15 "two"$'\n'"lines.vkt"
+    [[ $status == 0 ]] || fail "not handed over: $status: $(cat "$home/stderr")"
+    wait_for 10 cmp -s "$home/two"$'\n'"lines.vkt" "$data/lastdata.vkt" ||
+        fail "the file was not opened"
+    sleep 0.5
+    cmp -s "$home/two"$'\n'"lines.vkt" "$data/lastdata.vkt" || fail "another file was opened too"
+    [[ ! -s $home/stderr ]] || fail "$(cat "$home/stderr")"
     ;;
 sigterm_keeps_document)
     mkdir -p "$data"
