@@ -238,6 +238,12 @@ class HandOverServer : public wxEvtHandler {
             if (it->input.size() > kMaxRequest) Drop(it);
             return;
         }
+        // A later start that gave up waiting (this copy was stopped, say) has told the user that
+        // these files were not opened.
+        if (!StillWaiting(*it->socket)) {
+            Drop(it);
+            return;
+        }
         wxArrayString files;
         for (std::size_t begin = 0; begin < end;) {
             const std::size_t nul = it->input.find('\0', begin);
@@ -260,6 +266,11 @@ class HandOverServer : public wxEvtHandler {
             }
         }
         if (clients_.empty()) timer_.Stop();
+    }
+
+    static bool StillWaiting(wxSocketBase& socket) {
+        pollfd p{static_cast<int>(socket.GetSocket()), POLLRDHUP, 0};
+        return poll(&p, 1, 0) <= 0 || (p.revents & (POLLRDHUP | POLLHUP | POLLERR)) == 0;
     }
 
     std::vector<Client>::iterator Drop(std::vector<Client>::iterator it) {

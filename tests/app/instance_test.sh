@@ -73,7 +73,10 @@ stopped_copy)
     (( status != 0 )) || fail "the later start ended with 0"
     grep -qF "does not answer" "$home/stderr" || fail "not told: $(cat "$home/stderr")"
     grep -qxF "$home/other.vkt" "$home/stderr" || fail "the file not named: $(cat "$home/stderr")"
-    # Woken again, the running copy still takes files from later starts.
+    # Woken, it leaves the request that was given up, as the user was told.
+    ! wait_for 3 cmp -s "$home/other.vkt" "$data/lastdata.vkt" ||
+        fail "opened after the later start gave up"
+    # And it still takes files from later starts.
     : >"$home/stderr"
     later_start 15 other.vkt
     [[ $status == 0 ]] || fail "hand-over after waking: $status: $(cat "$home/stderr")"
