@@ -125,28 +125,36 @@ refused_from_the_open_dialog_and_recent_files)
     make_bad_files
     chart_text 1999 2 >"$home/chart.vkt"
     mkdir -p "$home/.config"
-    printf '[Recent File List]\nfile1=%s\n' "$home/bad/cut10.vkt" >"$home/.config/tarvella.conf"
+    printf '[Recent File List]\nfile1=%s\nfile2=%s\nfile3=%s\n' "$home/bad/cut10.vkt" \
+        "$home/bad/binary.vkt" "$home/bad/empty.vkt" >"$home/.config/tarvella.conf"
     start --no-splash "$home/chart.vkt"
     wait_for_report
     wait_for 5 cmp -s "$home/chart.vkt" "$data/lastdata.vkt" || fail "the document did not open"
     # File > Open, the platform's dialog, a path typed into it.
-    xdotool windowfocus --sync "$main"
-    xdotool key ctrl+o
-    chooser=
-    wait_until 10 'chooser=$(xdotool search --onlyvisible --name "^Open" | grep -vx "$main" | head -1); [[ -n $chooser ]]' ||
-        fail "no Open dialog"
-    xdotool windowfocus --sync "$chooser"
-    sleep 0.5
-    xdotool key ctrl+l
-    xdotool type --delay 20 "$home/bad/notes.vkt"
-    xdotool key Return
-    wait_for 10 told_about "$home/bad/notes.vkt" "$home/stderr" ||
-        fail "Open: not told: $(cat "$home/stderr")"
-    # The recent files: the first entry of the list.
-    xdotool windowfocus --sync "$main"
-    xdotool key --delay 400 alt+f f 2  # the document opened first is entry 1
-    wait_for 10 told_about "$home/bad/cut10.vkt" "$home/stderr" ||
-        fail "recent file: not told: $(cat "$home/stderr")"
+    for name in notes sparse cut25; do
+        xdotool windowfocus --sync "$main"
+        xdotool key ctrl+o
+        chooser=
+        wait_until 10 'chooser=$(xdotool search --onlyvisible --name "^Open" | grep -vx "$main" | head -1); [[ -n $chooser ]]' ||
+            fail "no Open dialog"
+        xdotool windowfocus --sync "$chooser"
+        sleep 0.5
+        xdotool key ctrl+l
+        xdotool type --delay 20 "$home/bad/$name.vkt"
+        xdotool key Return
+        wait_for 10 told_about "$home/bad/$name.vkt" "$home/stderr" ||
+            fail "Open $name: not told: $(cat "$home/stderr")"
+        wait_until 5 '[[ -z $(xdotool search --onlyvisible --name "^Open" | grep -vx "$main") ]]' ||
+            fail "the Open dialog stayed"
+    done
+    # The recent files, each in turn: the document opened first is entry 1.
+    for entry in "2 cut10" "3 binary" "4 empty"; do
+        read -r number name <<<"$entry"
+        xdotool windowfocus --sync "$main"
+        xdotool key --delay 400 alt+f f "$number"
+        wait_for 10 told_about "$home/bad/$name.vkt" "$home/stderr" ||
+            fail "recent file $name: not told: $(cat "$home/stderr")"
+    done
     cmp -s "$home/chart.vkt" "$data/lastdata.vkt" || fail "the last chart was replaced"
     [[ "$(xdotool getwindowname "$main")" == "Tarvella - chart.vkt" ]] ||
         fail "a window came up: $(xdotool getwindowname "$main")"
