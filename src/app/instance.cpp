@@ -18,8 +18,8 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -32,8 +32,8 @@ using namespace std::chrono_literals;
 
 const char* const kLockName = ".TarvellaSoftwareFromMorrowgate";
 const char* const kAnswer = "ok\n";
-// A copy still starting may not listen yet.
-constexpr auto kConnectFor = 3s;
+// A copy that holds the lock may still be starting, slowly on a loaded machine.
+constexpr auto kListensWithin = 10s;
 // Once connected, the running copy answers at once unless it is stuck.
 constexpr auto kAnswerWithin = 5s;
 // What the running copy takes from one later start, and for how long it waits on a silent one.
@@ -41,18 +41,46 @@ constexpr std::size_t kMaxRequest = 1 << 20;
 constexpr auto kClientPatience = 10s;
 // How long a copy that is making the lock file may take to write its process id into it.
 constexpr auto kStartingFor = 5s;
+// How long a copy may pause between making the lock file and locking it.
+constexpr auto kLockingWithin = 1s;
+// The lock file missing this many times in a row after the checker failed to make it: the home
+// takes no lock file, rather than a copy ending at that moment.
+constexpr int kMissesForNoLock = 3;
 
-// The process id written in the lock file; 0 when there is none (yet).
-long LockOwner(const wxString& lockPath) {
-    std::ifstream in(lockPath.fn_str());
-    long pid = 0;
-    return in >> pid ? pid : 0;
+// The lock file, or -1 when it is missing or not a regular file (a pipe would block the reader).
+int OpenLockFile(const wxString& lockPath, int mode) {
+    const int fd = open(lockPath.fn_str(), mode | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat file {};
+    if (fstat(fd, &file) != 0 || !S_ISREG(file.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
 }
 
-// Whether some process holds the lock file locked: the checker does while it writes its id.
+long PidIn(int fd) {
+    char bytes[32] = {};
+    if (pread(fd, bytes, sizeof bytes - 1, 0) <= 0) return 0;
+    char* end = nullptr;
+    const long pid = std::strtol(bytes, &end, 10);
+    return end != bytes && pid > 0 ? pid : 0;
+}
+
+// The process id written in the lock file; 0 when there is none (yet).
 // Only asked in a copy that holds no lock there, since closing the file drops the own lock.
+long LockOwner(const wxString& lockPath) {
+    const int fd = OpenLockFile(lockPath, O_RDONLY);
+    if (fd < 0) return 0;
+    const long pid = PidIn(fd);
+    close(fd);
+    return pid;
+}
+
+// Whether some process holds the lock file locked: a copy does from its start to its end.
+// Only asked in a copy that holds no lock there.
 bool LockHeld(const wxString& lockPath) {
-    const int fd = open(lockPath.fn_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenLockFile(lockPath, O_RDONLY);
     if (fd < 0) return false;
     struct flock probe {};
     probe.l_type = F_WRLCK;
@@ -60,6 +88,30 @@ bool LockHeld(const wxString& lockPath) {
     const bool held = fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
     close(fd);
     return held;
+}
+
+// In the copy whose id the lock file holds: a descriptor of it, locked, to keep for the whole run
+// and close only at the end, since closing any descriptor of the file drops the lock. -1 when the
+// file is not this copy's.
+int KeepOwnLock(const wxString& lockPath) {
+    const int fd = OpenLockFile(lockPath, O_RDWR);
+    if (fd < 0) return -1;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    if (PidIn(fd) == static_cast<long>(getpid()) && fcntl(fd, F_SETLK, &lock) == 0) return fd;
+    close(fd);
+    return -1;
+}
+
+// Whether the file at the lock's path is still the one this copy locked through `fd`; compared
+// by the file itself, since reading it through another descriptor would drop the lock.
+bool OwnsLockFile(int fd, const wxString& lockPath) {
+    if (fd < 0) return LockOwner(lockPath) == static_cast<long>(getpid());
+    struct stat kept {};
+    struct stat there {};
+    return fstat(fd, &kept) == 0 && stat(lockPath.fn_str(), &there) == 0 &&
+           kept.st_dev == there.st_dev && kept.st_ino == there.st_ino;
 }
 
 // The name of the program a process runs; empty when it cannot be read.
@@ -92,13 +144,13 @@ int MillisecondsUntil(Clock::time_point deadline) {
 // Sends the request to whoever listens on the socket and reads the answer, never waiting longer
 // than the deadlines. `holderGone` ends the wait for a listener early.
 Reply Ask(const std::string& socketPath, const std::string& request,
-          const std::function<bool()>& holderGone) {
+          std::chrono::milliseconds listenWithin, const std::function<bool()>& holderGone) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (socketPath.size() >= sizeof address.sun_path) return Reply::Nobody;
     std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
 
-    const auto connectUntil = Clock::now() + kConnectFor;
+    const auto connectUntil = Clock::now() + listenWithin;
     int fd = -1;
     for (;;) {
         fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -296,10 +348,11 @@ InstanceLink::~InstanceLink() {
     server_.reset();
     // The checker removes the lock file by its name; after a later start took over a lock we had
     // stopped answering on, that file is the other copy's.
-    if (checker_ && !checker_->IsAnotherRunning() &&
-        LockOwner(lockPath_) != static_cast<long>(getpid())) {
+    if (checker_ && !checker_->IsAnotherRunning() && !OwnsLockFile(lockFd_, lockPath_)) {
         static_cast<void>(checker_.release());
     }
+    checker_.reset();
+    if (lockFd_ >= 0) close(lockFd_);
 }
 
 void InstanceLink::TakeLock() {
@@ -309,27 +362,44 @@ void InstanceLink::TakeLock() {
     // holds the file locked, which tells a copy still starting from one that died while starting,
     // however slow the write.
     const auto giveUpAt = Clock::now() + kStartingFor;
-    int unlockedTries = 0;
+    int misses = 0;
+    // Since when the file has been seen unlocked and without an id, in a row.
+    constexpr auto kNotYet = Clock::time_point::max();
+    auto unlockedSince = kNotYet;
     for (;;) {
         const bool last = Clock::now() >= giveUpAt;
         {
             std::unique_ptr<wxLogNull> quiet(last ? nullptr : new wxLogNull);
             checker_ = std::make_unique<wxSingleInstanceChecker>(kLockName);
         }
-        if (checker_->IsAnotherRunning() || !wxFileExists(lockPath_)) break;
-        if (LockOwner(lockPath_) == static_cast<long>(getpid())) break;
+        if (checker_->IsAnotherRunning()) break;
+        if (!wxFileExists(lockPath_)) {
+            // Gone between the checker's attempt to make it and its read: a copy ended just then.
+            // Missing every time, it cannot be made here, and this copy runs without it.
+            if (++misses == kMissesForNoLock || last) break;
+            checker_.reset();
+            std::this_thread::sleep_for(50ms);
+            continue;
+        }
+        misses = 0;
+        lockFd_ = KeepOwnLock(lockPath_);
+        if (lockFd_ >= 0) break;
         const bool starting = LockHeld(lockPath_);
         if (last) {
             holderSilent_ = starting;
             break;
         }
         checker_.reset();
-        // Unlocked and without an id a little while: the other copy made the file between its
-        // creation and its lock, or died; only the second lasts.
-        unlockedTries = starting ? 0 : unlockedTries + 1;
-        if (unlockedTries == 3) {
+        // Unlocked and without an id for a while: the other copy made the file and has not locked
+        // it yet, or died; only the second lasts.
+        const auto now = Clock::now();
+        if (starting) {
+            unlockedSince = kNotYet;
+        } else if (unlockedSince == kNotYet) {
+            unlockedSince = now;
+        } else if (now - unlockedSince >= kLockingWithin) {
             wxRemoveFile(lockPath_);
-            unlockedTries = 0;
+            unlockedSince = kNotYet;
         }
         std::this_thread::sleep_for(50ms);
     }
@@ -345,19 +415,29 @@ InstanceLink::Outcome InstanceLink::HandOverOrTakeLock(const wxArrayString& file
     }
     request += '\0';
     if (holderSilent_) return Outcome::NoAnswer;
+    const std::string socketPath(socketPath_.fn_str());
     // Each round either reaches the holder or removes its stale lock; a few rounds allow for
     // other copies racing for the lock at the same time.
     for (int round = 0; round < 3 && checker_->IsAnotherRunning(); ++round) {
         const long holder = LockOwner(lockPath_);
+        // A copy keeps the file locked while it runs, however slowly it starts; unlocked, the file
+        // was left by one that ended, whatever program has its id now. Only a copy that could not
+        // lock the file may still listen then, and it is asked without waiting.
+        const bool locked = LockHeld(lockPath_);
         Reply reply = Reply::Nobody;
-        if (holder == 0 || !RunsOtherProgram(holder)) {
-            reply = Ask(std::string(socketPath_.fn_str()), request,
-                        [&] { return LockOwner(lockPath_) != holder; });
+        if (locked) {
+            reply = Ask(socketPath, request, kListensWithin,
+                        [&] { return LockOwner(lockPath_) != holder || !LockHeld(lockPath_); });
+        } else if (holder == 0 || !RunsOtherProgram(holder)) {
+            reply = Ask(socketPath, request, 0ms, [] { return true; });
         }
         if (reply == Reply::Ok) return Outcome::HandedOver;
         if (reply == Reply::Silent) return Outcome::NoAnswer;
+        if (locked && LockHeld(lockPath_) && LockOwner(lockPath_) == holder) {
+            return Outcome::NoAnswer;
+        }
         checker_.reset();
-        if (LockOwner(lockPath_) == holder) {
+        if (!locked && holder != 0 && LockOwner(lockPath_) == holder && !LockHeld(lockPath_)) {
             wxLogNull quiet;
             wxRemoveFile(lockPath_);
             wxRemoveFile(socketPath_);

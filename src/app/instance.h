@@ -41,6 +41,8 @@ class InstanceLink {
     wxString lockPath_;
     wxString socketPath_;
     std::unique_ptr<HandOverServer> server_;
+    // This copy's own locked descriptor of the lock file, kept until it ends; -1 without one.
+    int lockFd_ = -1;
     // Another copy keeps making the lock file and never names itself in it.
     bool holderSilent_ = false;
 };

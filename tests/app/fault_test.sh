@@ -168,14 +168,29 @@ data_out_of_range)
     done
     ;;
 data_files_are_pipes)
-    # Pipes nobody writes to in place of both data files: the program starts on the defaults.
-    mkdir -p "$data"
-    mkfifo "$data/lastdata.vkt" "$data/pref.vkp"
+    # Pipes nobody writes to in place of both data files, the lock file and the list of kept
+    # documents to tell of: the program starts on the defaults.
+    mkdir -p "$data/recovered"
+    mkfifo "$data/lastdata.vkt" "$data/pref.vkp" "$home/.TarvellaSoftwareFromMorrowgate" \
+        "$data/recovered/.untold"
     start --no-splash
+    running=${pids[-1]}
     wait_for_report
     wait_for 5 test -f "$data/lastdata.vkt" || fail "the pipe was kept"
     [[ $(stat -c %s "$data/lastdata.vkt") == 139 && $(stat -c %s "$data/pref.vkp") == 58 ]] ||
         fail "defaults not written"
+    # Ended by a signal with a change unsaved, it keeps the document and ends.
+    cp "$data/lastdata.vkt" "$home/defaults.vkt"
+    click_first_row
+    wait_until 5 '! cmp -s "$data/lastdata.vkt" "$home/defaults.vkt"' ||
+        fail "the click did nothing"
+    kill -TERM "$running"
+    wait_until 10 '! alive $running' || fail "still running after SIGTERM"
+    status=0
+    wait "$running" || status=$?
+    [[ $status == 0 ]] || fail "exit status $status: $(cat "$home/stderr")"
+    [[ $(cat "$data/recovered/.untold") == "$data/recovered/VKT1.vkt" ]] ||
+        fail "not listed: $(ls -lA "$data/recovered")"
     ;;
 two_start_at_once)
     # Started together, and (the race made certain) with the first copy slow to write its process

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The one running copy: later starts facing a stopped copy or a stale lock, and odd file names,
-# and signals that end the running copy.
+# The one running copy: later starts facing a stopped or slow copy, a stale lock and odd file
+# names, and signals that end the running copy.
 #   instance_test.sh TEST PROGRAM PIXEL_PROBE
 set -euo pipefail
 test=$1 program=$(realpath "$2") probe=$(realpath "$3")
@@ -91,8 +91,8 @@ stale_lock)
     start --no-splash "$home/other.vkt"
     opens_itself "$home/other.vkt"
     stop_all
-    # It names a process with our program's name that does not answer, beside a socket file that
-    # nothing listens on: the start waits for it a little, then opens the file itself.
+    # It names a process with our program's name that holds no lock, beside a socket file that
+    # nothing listens on: the start opens the file itself.
     rm -f "$data/lastdata.vkt" "$lock"
     mkdir -p "$home/bin"
     cp "$(command -v sleep)" "$home/bin/tarvella"
@@ -112,6 +112,43 @@ stale_lock)
     opens_itself "$home/other.vkt"
     [[ ! -s $home/stderr ]] || fail "$(cat "$home/stderr")"
     stop_all
+    # Empty and unlocked for a moment only, as a copy leaves it that was paused between making the
+    # file and locking it (a stand-in here, which then names itself, listens and keeps what it is
+    # handed): the later start waits for it and hands its file over.
+    rm -f "$data/lastdata.vkt" "$lock" "$socket"
+    python3 -c 'import ctypes, fcntl, os, socket, sys, time
+lock, sock, got, ready = sys.argv[1:]
+fd = os.open(lock, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o600)
+libc = ctypes.CDLL(None)
+watch = libc.inotify_init()
+libc.inotify_add_watch(watch, lock.encode(), 0x10)  # IN_CLOSE_NOWRITE: the file was read
+open(ready, "w").close()
+os.read(watch, 4096)
+time.sleep(0.6)
+fcntl.lockf(fd, fcntl.LOCK_EX)
+server = socket.socket(socket.AF_UNIX)
+server.bind(sock)
+server.listen()
+os.write(fd, b"%d\0" % os.getpid())
+client, _ = server.accept()
+data = b""
+while data != b"\0" and not data.endswith(b"\0\0"):
+    part = client.recv(4096)
+    if not part:
+        break
+    data += part
+open(got, "wb").write(data)
+client.sendall(b"ok\n")
+time.sleep(60)' "$lock" "$socket" "$home/got" "$home/ready" &
+    pids+=($!)
+    wait_for 5 test -e "$home/ready" || fail "the stand-in did not start"
+    : >"$home/stderr"
+    later_start 15 other.vkt
+    [[ $status == 0 ]] || fail "not handed over after the pause: $status: $(cat "$home/stderr")"
+    cmp -s "$home/got" <(printf '%s\0\0' "$home/other.vkt") ||
+        fail "the stand-in got $(od -c "$home/got")"
+    stop_all
+    rm -f "$socket"
     # Empty but locked, as by a copy stuck while it makes the lock: not stale, and it does not
     # answer.
     rm -f "$lock"
@@ -125,6 +162,36 @@ f = open(sys.argv[1], "w"); fcntl.lockf(f, fcntl.LOCK_EX); open(sys.argv[2], "w"
     (( status != 0 )) || fail "the later start ended with 0 beside a locked lock"
     grep -qF "does not answer" "$home/stderr" || fail "not told: $(cat "$home/stderr")"
     [[ -e $lock && ! -s $lock ]] || fail "the locked lock file was touched"
+    ;;
+slow_copy)
+    # A copy that took the lock but is slow to listen, as on a loaded machine: caught between the
+    # two and held longer than a later start used to wait. The later start must wait for it and
+    # hand over, not take its lock.
+    chart_text 2001 1 >"$home/other.vkt"
+    for try in 1 2 3 4 5; do
+        start --no-splash
+        running=${pids[-1]}
+        deadline=$(( ${EPOCHREALTIME/./} + 20000000 ))
+        until [[ -s $lock ]] || (( ${EPOCHREALTIME/./} > deadline )); do :; done
+        kill -STOP "$running"
+        [[ -s $lock && ! -e $socket ]] && break
+        kill -CONT "$running"
+        stop_all
+        (( try < 5 )) || fail "never caught before it listened"
+        rm -rf "$lock" "$socket" "$kept"
+    done
+    (cd "$home" && timeout 25 "$program" --messages-to-stderr --no-splash other.vkt) \
+        2>>"$home/stderr" &
+    later=$!
+    pids+=($later)
+    sleep 5
+    kill -CONT "$running"
+    status=0
+    wait "$later" || status=$?
+    [[ $status == 0 ]] || fail "not handed over: $status: $(cat "$home/stderr")"
+    wait_for 10 cmp -s "$home/other.vkt" "$data/lastdata.vkt" || fail "the file was not opened"
+    alive "$running" || fail "the slow copy ended: $(cat "$home/stderr")"
+    [[ $(tr -d '\0' <"$lock") == "$running" ]] || fail "the lock names $(tr -d '\0' <"$lock")"
     ;;
 newline_in_name)
     # The hand-over keeps a name whole, newline and all; a file named by its first line is left.
