@@ -18,6 +18,8 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -114,6 +116,31 @@ bool OwnsLockFile(int fd, const wxString& lockPath) {
            kept.st_dev == there.st_dev && kept.st_ino == there.st_ino;
 }
 
+bool FitsSocketAddress(const std::string& path) {
+    return path.size() < sizeof(sockaddr_un::sun_path);
+}
+
+// Beside the lock file; when the home is too long for a socket address there, in the user's
+// private runtime directory under a name that every copy derives from the home alike.
+wxString SocketPathFor(const wxString& home) {
+    const wxString beside = home + "/" + kLockName + ".socket";
+    wxString runtime;
+    if (FitsSocketAddress(std::string(beside.fn_str())) || !wxGetEnv("XDG_RUNTIME_DIR", &runtime) ||
+        !runtime.StartsWith("/")) {
+        return beside;
+    }
+    // FNV-1a: the same in every build, unlike std::hash.
+    std::uint64_t hash = 14695981039346656037u;
+    for (const char byte : std::string(home.fn_str())) {
+        hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211u;
+    }
+    char name[40];
+    std::snprintf(name, sizeof name, "/tarvella-%016llx.socket",
+                  static_cast<unsigned long long>(hash));
+    const wxString there = runtime + name;
+    return FitsSocketAddress(std::string(there.fn_str())) ? there : beside;
+}
+
 // The name of the program a process runs; empty when it cannot be read.
 std::string ProgramName(const std::string& process) {
     char target[PATH_MAX];
@@ -147,7 +174,7 @@ Reply Ask(const std::string& socketPath, const std::string& request,
           std::chrono::milliseconds listenWithin, const std::function<bool()>& holderGone) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    if (socketPath.size() >= sizeof address.sun_path) return Reply::Nobody;
+    if (!FitsSocketAddress(socketPath)) return Reply::Nobody;
     std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
 
     const auto connectUntil = Clock::now() + listenWithin;
@@ -224,6 +251,8 @@ class HandOverServer : public wxEvtHandler {
 
     bool Create(const wxString& path) {
         path_ = std::string(path.fn_str());
+        // A shortened address would be some other file's.
+        if (!FitsSocketAddress(path_)) return false;
         // Left behind by a copy that died: binding would fail on it.
         unlink(path_.c_str());
         wxUNIXaddress address;
@@ -339,8 +368,7 @@ class HandOverServer : public wxEvtHandler {
 };
 
 InstanceLink::InstanceLink()
-    : lockPath_(wxGetHomeDir() + "/" + kLockName),
-      socketPath_(wxGetHomeDir() + "/" + kLockName + ".socket") {
+    : lockPath_(wxGetHomeDir() + "/" + kLockName), socketPath_(SocketPathFor(wxGetHomeDir())) {
     TakeLock();
 }
 

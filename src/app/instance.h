@@ -1,5 +1,6 @@
 // One running copy per user: a later start hands the files named on its command line to the
-// copy that runs, over a local socket beside the lock file, and ends.
+// copy that runs, over a local socket beside the lock file (in the runtime directory when the
+// home is too long for a socket address), and ends.
 //
 // The hand-over is each absolute path followed by a NUL byte, then a NUL byte that ends the list
 // (a file name may hold a newline, never a NUL); the running copy answers "ok" and a newline.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The one running copy: later starts facing a stopped or slow copy, a stale lock and odd file
-# names, and signals that end the running copy.
+# The one running copy: later starts facing a stopped or slow copy, a stale lock, a long home and
+# odd file names, and signals that end the running copy.
 #   instance_test.sh TEST PROGRAM PIXEL_PROBE
 set -euo pipefail
 test=$1 program=$(realpath "$2") probe=$(realpath "$3")
@@ -192,6 +192,36 @@ slow_copy)
     wait_for 10 cmp -s "$home/other.vkt" "$data/lastdata.vkt" || fail "the file was not opened"
     alive "$running" || fail "the slow copy ended: $(cat "$home/stderr")"
     [[ $(tr -d '\0' <"$lock") == "$running" ]] || fail "the lock names $(tr -d '\0' <"$lock")"
+    ;;
+long_home)
+    # A home too long for a socket address beside the lock: the socket goes to the private runtime
+    # directory, and a later start finds it there.
+    long=$home/$(printf 'a-rather-deep-home-%.0s' 1 2 3 4)
+    mkdir -p "$long" "$home/run"
+    chmod 700 "$home/run"
+    chart_text 2001 1 >"$home/other.vkt"
+    export HOME=$long XDG_RUNTIME_DIR=$home/run
+    start --no-splash
+    running=${pids[-1]}
+    wait_for_report
+    later_start 15 other.vkt
+    [[ $status == 0 ]] || fail "not handed over: $status: $(cat "$home/stderr")"
+    wait_for 10 cmp -s "$home/other.vkt" "$long/.local/share/tarvella/lastdata.vkt" ||
+        fail "the file was not opened"
+    [[ -S $(echo "$home"/run/tarvella-*.socket) ]] || fail "no socket in $(ls -A "$home/run")"
+    stop_all
+    # Without a runtime directory it cannot listen at all; a later start still never runs beside it.
+    unset XDG_RUNTIME_DIR
+    start --no-splash
+    running=${pids[-1]}
+    wait_for_report
+    : >"$home/stderr"
+    later_start 15 other.vkt
+    (( status != 0 )) || fail "the later start ended with 0"
+    grep -qF "does not answer" "$home/stderr" || fail "not told: $(cat "$home/stderr")"
+    alive "$running" || fail "the running copy ended"
+    [[ $(tr -d '\0' <"$long/.TarvellaSoftwareFromMorrowgate") == "$running" ]] ||
+        fail "the lock was taken"
     ;;
 newline_in_name)
     # The hand-over keeps a name whole, newline and all; a file named by its first line is left.
