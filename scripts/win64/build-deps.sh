@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the third-party libraries for 64-bit Windows from Debian's own source packages:
-# wxWidgets 3.2 (msw port, static, base+core+net only), cctz and GoogleTest. Each lands in
+# wxWidgets 3.2 (msw port, static, base+core+net only), cctz, GoogleTest, libical and
+# nlohmann-json. Each lands in
 # $CACHE/<package>-<version>-<compiler version>, so a later run with the same packages builds
 # nothing. Prints the cache directory's root on its last line.
 set -euo pipefail
@@ -26,7 +27,16 @@ src_version() {
 fetch() {
   local pkg=$1 dest=$2 work
   work=$(mktemp -d "$CACHE/fetch-$pkg.XXXXXX")
-  (cd "$work" && apt-get source -qq "$pkg" >/dev/null 2>&1) || { echo "apt-get source $pkg failed" >&2; exit 1; }
+  if ! (cd "$work" && apt-get source -qq "$pkg" >/dev/null 2>&1); then
+    # The archive may lack the Debian part of a source package (seen here: libical3's
+    # debian.tar.xz); the upstream tarball, which apt checked against the archive's index, is then
+    # built as it is, without Debian's patches.
+    local orig
+    orig=$(find "$work" -maxdepth 1 -name '*.orig.tar.*' | head -1)
+    [[ -n $orig ]] || { echo "apt-get source $pkg failed" >&2; exit 1; }
+    log "$pkg: the archive gives only its upstream tarball $(basename "$orig"), built without Debian's patches"
+    (cd "$work" && tar xf "$orig" && rm -f ./*.orig.tar.* ./*.dsc)
+  fi
   rm -rf "$dest"
   mkdir -p "$(dirname "$dest")"
   mv "$(find "$work" -mindepth 1 -maxdepth 1 -type d | head -1)" "$dest"
@@ -99,18 +109,21 @@ build_cctz() {
   echo "$prefix"
 }
 
-build_gtest() {
-  local version prefix src
-  version=$(src_version googletest)
-  prefix=$CACHE/googletest-$version-gcc$gcc_version
+# CMake projects of Debian's source packages, cross-built into the cache: cmake_package PACKAGE
+# SOURCE-PACKAGE CMAKE-OPTIONS...
+cmake_package() {
+  local name=$1 package=$2 version prefix src
+  shift 2
+  version=$(src_version "$package")
+  prefix=$CACHE/$package-$version-gcc$gcc_version
   [[ -f $prefix/.done ]] && { echo "$prefix"; return; }
-  log "building GoogleTest $version"
-  src=$CACHE/build/googletest
-  fetch googletest "$src"
+  log "building $name $version"
+  src=$CACHE/build/$package
+  fetch "$package" "$src"
   rm -rf "$src/build-msw"
   "${nice[@]}" cmake -S "$src" -B "$src/build-msw" -DCMAKE_TOOLCHAIN_FILE="$here/../../cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_GMOCK=OFF \
-    -Dgtest_disable_pthreads=ON >"$src/configure.log" 2>&1 || { tail -30 "$src/configure.log"; exit 1; }
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >"$src/configure.log" 2>&1 ||
+    { tail -30 "$src/configure.log"; exit 1; }
   "${nice[@]}" cmake --build "$src/build-msw" -j"$jobs" >"$src/build.log" 2>&1 ||
     { tail -40 "$src/build.log"; exit 1; }
   cmake --install "$src/build-msw" >>"$src/build.log" 2>&1
@@ -118,10 +131,27 @@ build_gtest() {
   echo "$prefix"
 }
 
-# With no argument: all three, their prefixes separated by ';' on the last line.
+# iCalendar: the static libical alone, without its GLib and C++ layers, ICU or Berkeley DB, which
+# writing calendars does not need.
+build_libical() {
+  cmake_package libical libical3 -DSTATIC_ONLY=True -DICAL_GLIB=False -DICAL_BUILD_DOCS=False \
+    -DLIBICAL_BUILD_TESTING=False -DWITH_CXX_BINDINGS=False -DGOBJECT_INTROSPECTION=False \
+    -DENABLE_GTK_DOC=False -DCMAKE_DISABLE_FIND_PACKAGE_ICU=True -DCMAKE_DISABLE_FIND_PACKAGE_BDB=True
+}
+
+build_gtest() {
+  cmake_package GoogleTest googletest -DBUILD_GMOCK=OFF -Dgtest_disable_pthreads=ON
+}
+
+# JSON: headers only, installed with their CMake package.
+build_json() {
+  cmake_package nlohmann-json nlohmann-json3 -DJSON_BuildTests=OFF -DJSON_Install=ON
+}
+
+# With no argument: all of them, their prefixes separated by ';' on the last line, wxWidgets first.
 if [[ $# -eq 0 ]]; then
-  wx=$(build_wx); cctz=$(build_cctz); gtest=$(build_gtest)
-  echo "$wx;$cctz;$gtest"
+  wx=$(build_wx); cctz=$(build_cctz); gtest=$(build_gtest); ical=$(build_libical); json=$(build_json)
+  echo "$wx;$cctz;$gtest;$ical;$json"
 else
   "$@"
 fi

@@ -12,14 +12,19 @@ cmake --build "$native" --target sun_table >/dev/null
 
 prefixes=$(scripts/win64/build-deps.sh | tail -1)
 wx=${prefixes%%;*}
-if [[ ! -f $build/CMakeCache.txt ]]; then
-  mkdir -p "$build"
-  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DTARVELLA_BENCH=OFF "-DTARVELLA_WIN64_PREFIXES=$prefixes" \
-    -DwxWidgets_CONFIG_EXECUTABLE="$wx/bin/wx-config" \
-    -DTARVELLA_HOST_SUN_FILE="$top/$native/share/tarvella/18002099.sun" >"$build/configure.log" ||
-    { cat "$build/configure.log"; exit 1; }
+# Configured every time, which takes seconds, so that a configuration that failed half way does
+# not stay; afresh when a library moved to a new prefix, as the cache would keep the old one's
+# findings.
+mkdir -p "$build"
+if [[ $(cat "$build/prefixes" 2>/dev/null) != "$prefixes" ]]; then
+  rm -f "$build/CMakeCache.txt"
 fi
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DTARVELLA_BENCH=OFF "-DTARVELLA_WIN64_PREFIXES=$prefixes" \
+  -DwxWidgets_CONFIG_EXECUTABLE="$wx/bin/wx-config" \
+  -DTARVELLA_HOST_SUN_FILE="$top/$native/share/tarvella/18002099.sun" >"$build/configure.log" 2>&1 ||
+  { cat "$build/configure.log"; exit 1; }
+echo "$prefixes" >"$build/prefixes"
 cmake --build "$build" -j "$(nproc)"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
