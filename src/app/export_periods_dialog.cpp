@@ -12,6 +12,7 @@
 
 #include <memory>
 
+#include "app/file_names.h"
 #include "document/chart_files.h"
 
 namespace {
@@ -80,7 +81,7 @@ void ExportPeriods(wxWindow* parent, SunContext& sun, const ChartData& chart,
             parent, wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE | wxPD_ELAPSED_TIME);
     }
     ExportResult result = ExportResult::WriteFailed;
-    const bool written = WriteFileAtomically(std::string(path.fn_str()), [&](const ByteSink& out) {
+    const bool written = WriteFileAtomically(app::FileNameBytes(path), [&](const ByteSink& out) {
         result = WritePeriods(
             sun, chart, preferences, choice.depth, choice.format, out, [&](std::int64_t done) {
                 return !progress || progress->Update(static_cast<int>(done * 1000 / total));

@@ -178,11 +178,13 @@ Json MetadataJson(SunContext& sun, const ChartData& chart, const Preferences& p,
 }  // namespace
 
 std::string GroupedCount(std::int64_t count) {
-    std::string digits = std::to_string(count);
-    for (auto i = static_cast<std::ptrdiff_t>(digits.size()) - 3; i > 0; i -= 3) {
-        digits.insert(static_cast<std::size_t>(i), ",");
+    const std::string digits = std::to_string(count);
+    std::string grouped;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
     }
-    return digits;
+    return grouped;
 }
 
 std::string DepthChoiceText(int depth) {
