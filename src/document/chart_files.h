@@ -44,11 +44,11 @@ std::optional<Preferences> ParsePreferencesText(std::string_view text,
 // file that cannot be read.
 std::optional<std::string> ReadFilePrefix(const std::string& path, std::size_t limit);
 
-// A file opened as a chart document: only its first kMaxChartImage bytes are read.
 // Why a file's bytes could not be read, in a few words ("there is no such file", "it is a
 // folder", "permission denied"), after ReadFilePrefix gave nothing.
 std::string UnreadableReason(const std::string& path);
 
+// A file opened as a chart document: only its first kMaxChartImage bytes are read.
 struct ChartFile {
     enum class Status { Chart, Unreadable, NotAChart } status = Status::Unreadable;
     std::string bytes;
