@@ -42,6 +42,14 @@ int Fail(int code, const std::string& message) {
     return code;
 }
 
+// Every output ends here: a write that failed on the way (a full disk, a closed stdout) is an
+// error, not the success it would look like.
+int Written(const char* what) {
+    const bool failed = std::ferror(stdout) != 0;
+    if (std::fflush(stdout) != 0 || failed) return Fail(1, std::string("cannot write ") + what);
+    return 0;
+}
+
 void PrintSun(const char* what, const ChartMoment& m) {
     std::printf("%s Sun: %s %d deg %d' %.1f\"\n", what, kSigns[m.sunSign], m.sunDegree, m.sunMinute,
                 m.sunSecond);
@@ -85,6 +93,8 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
             arg == "--event-zone") {
             if (!hasValue) return std::string(arg) + " needs a value";
             const std::string_view value = argv[++i];
+            // Empty is not a zone or a file, and must not pass for a value left out.
+            if (value.empty()) return std::string(arg) + " needs a value";
             if (arg == "--pref") {
                 o.prefPath = value;
             } else if (arg == "--birth-zone") {
@@ -110,6 +120,8 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
             }
         } else if (arg.starts_with("-") || !o.chartPath.empty()) {
             return "unexpected argument " + std::string(arg);
+        } else if (arg.empty()) {
+            return "the chart's file name is empty";
         } else {
             o.chartPath = arg;
         }
@@ -158,7 +170,7 @@ int RunZones(int argc, char** argv) {
     for (const zone::ZoneEntry& z : zones) {
         std::printf("%s\t%s\t%s\n", z.name.c_str(), z.countryCodes.c_str(), z.place.c_str());
     }
-    return std::fflush(stdout) == 0 ? 0 : Fail(1, "cannot write the list");
+    return Written("the list");
 }
 
 int RunSun(SunContext& sun) {
@@ -169,7 +181,7 @@ int RunSun(SunContext& sun) {
     }
     PrintSun("Birth", chart.birth);
     PrintSun("Event", chart.event);
-    return 0;
+    return Written("the Sun");
 }
 
 // The chart, preferences and zones of the options, with both Sun positions computed, as the
@@ -209,11 +221,8 @@ int RunReport(SunContext& sun, const ReportOptions& o) {
         return Fail(1, error);
     }
     const std::string text = ReportText(BuildReport(sun, chart));
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
-        std::fflush(stdout) != 0) {
-        return Fail(1, "cannot write the report");
-    }
-    return 0;
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return Written("the report");
 }
 
 int RunPeriods(SunContext& sun, const ReportOptions& o) {
@@ -229,10 +238,8 @@ int RunPeriods(SunContext& sun, const ReportOptions& o) {
         WritePeriods(sun, chart, preferences, o.depth, o.format, [](std::string_view bytes) {
             return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
         });
-    if (result != ExportResult::Written || std::fflush(stdout) != 0) {
-        return Fail(1, "cannot write the periods");
-    }
-    return 0;
+    if (result != ExportResult::Written) return Fail(1, "cannot write the periods");
+    return Written("the periods");
 }
 
 }  // namespace
@@ -248,11 +255,11 @@ int main(int argc, char** argv) {
     // Asked for, the usage is an answer, not an error.
     if ((command == "--help" || command == "-h") && argc == 2) {
         std::printf("%s\n", kUsage);
-        return 0;
+        return Written("the usage");
     }
     if (command == "--version" && argc == 2) {
         std::printf("tarvella-cli %s\n", TARVELLA_VERSION);
-        return 0;
+        return Written("the version");
     }
     if (command == "zones" && argc <= 3) return RunZones(argc, argv);
     ReportOptions options;

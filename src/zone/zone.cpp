@@ -60,9 +60,16 @@ std::string Lower(std::string_view text) {
     return lower;
 }
 
+// Only a regular file (or a link to one) is read: opening a pipe put in a zone's place would block.
+bool RegularFile(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
 // The rows of a table of the database: tab-separated columns, '#' comments.
 template <class Row>
 void ReadTable(const std::string& path, Row row) {
+    if (!RegularFile(path)) return;
     std::ifstream in(path);
     std::vector<std::string> columns;
     for (std::string line; std::getline(in, line);) {
@@ -114,8 +121,8 @@ std::string FormatOffset(int eastSeconds) {
 Lookup LookupOffset(const ZoneDatabase& db, std::string_view name, const LocalTime& local) {
     Lookup result;
     cctz::time_zone tz;
-    if (!PlausibleName(name) ||
-        !cctz::load_time_zone(db.directory + "/" + std::string(name), &tz)) {
+    const std::string path = db.directory + "/" + std::string(name);
+    if (!PlausibleName(name) || !RegularFile(path) || !cctz::load_time_zone(path, &tz)) {
         return result;
     }
     const double minute = UsableMinute(local.minute);

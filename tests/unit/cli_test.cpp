@@ -136,11 +136,19 @@ TEST(Cli, FailuresSayOneLineAndWriteNothing) {
         {"report bin", cli},
         {"report --pref lastdata.vkt", cli},
         {"report --pref missing.vkp", cli},
+        {"report --birth-zone ''", cli},
+        {"periods --event-zone ''", cli},
+        {"report --pref ''", cli},
+        {"periods ''", cli},
         {"report", InDir(dir.path(), lone.string())},  // no Sun table
     };
     for (const auto& [args, program] : cases) {
         const CliRun run = RunCli(args, program);
         EXPECT_NE(run.status, 0) << args;
+        // An empty value is a wrong argument, not a missing one.
+        if (args.ends_with("''")) {
+            EXPECT_EQ(run.status, 2) << args;
+        }
         EXPECT_EQ(run.out, "") << args;
         EXPECT_TRUE(run.err.starts_with("tarvella-cli: ")) << args;
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << args;
@@ -230,6 +238,15 @@ TEST(Cli, HelpAndVersionAreAnswersWrongArgumentsAreNot) {
     const CliRun version = RunCli("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("tarvella-cli ") + TARVELLA_TEST_VERSION + "\n");
+#ifndef _WIN32
+    // Output that could not be written is a failure, whichever command wrote it.
+    for (const char* lost : {"sun >/dev/full", "--help >/dev/full", "--version >&-",
+                             "report >/dev/full", "zones Kolkata >/dev/full"}) {
+        const CliRun run = RunCli(lost);
+        EXPECT_EQ(run.status, 1) << lost;
+        EXPECT_TRUE(run.err.starts_with("tarvella-cli: cannot write ")) << lost << run.err;
+    }
+#endif
     for (const char* wrong : {"", "--helpme", "--help report", "--version 2"}) {
         const CliRun run = RunCli(wrong);
         EXPECT_EQ(run.status, 2) << wrong;
