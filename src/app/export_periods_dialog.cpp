@@ -60,9 +60,8 @@ bool RunExportPeriodsDialog(wxWindow* parent, PeriodExportChoice& choice) {
     return true;
 }
 
-void ExportPeriods(wxWindow* parent, SunContext& sun, const ChartData& chart,
-                   const Preferences& preferences, const PeriodExportChoice& choice,
-                   const std::string& documentName) {
+void ExportPeriods(wxWindow* parent, Session& session, const ChartData& chart,
+                   const PeriodExportChoice& choice, const std::string& documentName) {
     const char* extension = ExportExtension(choice.format);
     const wxString wildcard[] = {"CSV files (*.csv)|*.csv", "JSON files (*.json)|*.json",
                                  "iCalendar files (*.ics)|*.ics"};
@@ -70,8 +69,15 @@ void ExportPeriods(wxWindow* parent, SunContext& sun, const ChartData& chart,
                        wxFileName(wxString::FromUTF8(documentName)).GetName() + "." + extension,
                        wildcard[static_cast<int>(choice.format)] + "|All files (*)|*",
                        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-    if (files.ShowModal() != wxID_OK) return;
+    if (files.ShowModal() != wxID_OK || session.ending) return;
     const wxString path = files.GetPath();
+    // The progress dialog lets the event loop run, and a signal's end with it: that end must not
+    // tear the windows down under the export.
+    struct Busy {
+        int& count;
+        explicit Busy(int& c) : count(++c) {}
+        ~Busy() { --count; }
+    } busy(session.busy);
 
     const std::int64_t total = PeriodCount(choice.depth);
     std::unique_ptr<wxProgressDialog> progress;
@@ -81,14 +87,20 @@ void ExportPeriods(wxWindow* parent, SunContext& sun, const ChartData& chart,
             parent, wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE | wxPD_ELAPSED_TIME);
     }
     ExportResult result = ExportResult::WriteFailed;
-    const bool written = WriteFileAtomically(app::FileNameBytes(path), [&](const ByteSink& out) {
-        result = WritePeriods(
-            sun, chart, preferences, choice.depth, choice.format, out, [&](std::int64_t done) {
-                return !progress || progress->Update(static_cast<int>(done * 1000 / total));
-            });
-        return result == ExportResult::Written;
-    });
+    SunContext sun = session.Sun();
+    const auto goOn = [&](std::int64_t done) {
+        if (session.ending) return false;
+        if (progress && !progress->Update(static_cast<int>(done * 1000 / total))) return false;
+        return !session.ending;
+    };
+    const bool written =
+        WriteFileRemembered(session, app::FileNameBytes(path), [&](const ByteSink& out) {
+            result = WritePeriods(sun, chart, session.preferences, choice.depth, choice.format, out,
+                                  goOn);
+            return result == ExportResult::Written;
+        });
     progress.reset();
+    if (session.ending) return;
     if (result == ExportResult::Cancelled) {
         wxLogStatus("The export was cancelled; \"%s\" is as it was.", path);
     } else if (!written) {

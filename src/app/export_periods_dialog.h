@@ -2,6 +2,7 @@
 // progress dialog that can cancel.
 #pragma once
 
+#include "document/session.h"
 #include "view/period_export.h"
 
 class wxWindow;
@@ -16,7 +17,6 @@ bool RunExportPeriodsDialog(wxWindow* parent, PeriodExportChoice& choice);
 
 // Asks for the file with the platform's save dialog and writes the periods of the chart there,
 // through a temporary file, so a failed or cancelled export leaves any old file whole. Says how
-// it went.
-void ExportPeriods(wxWindow* parent, tarvella::SunContext& sun, const tarvella::ChartData& chart,
-                   const tarvella::Preferences& preferences, const PeriodExportChoice& choice,
-                   const std::string& documentName);
+// it went. A signal to end cancels it as Cancel would; the end waits until it is over.
+void ExportPeriods(wxWindow* parent, tarvella::Session& session, const tarvella::ChartData& chart,
+                   const PeriodExportChoice& choice, const std::string& documentName);

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -116,19 +117,50 @@ bool OwnsLockFile(int fd, const wxString& lockPath) {
            kept.st_dev == there.st_dev && kept.st_ino == there.st_ino;
 }
 
+std::string Lowered(std::string text) {
+    if (!text.empty())
+        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
+// Why the lock's path holds something that can never be a lock file; empty for a file or nothing.
+std::string LockPathProblem(const wxString& lockPath) {
+    const std::string path(lockPath.fn_str());
+    struct stat there {};
+    if (lstat(path.c_str(), &there) == 0) {
+        if (S_ISREG(there.st_mode)) return {};
+        if (S_ISDIR(there.st_mode)) return "it is a folder";
+        if (S_ISLNK(there.st_mode)) {
+            struct stat target {};
+            return stat(path.c_str(), &target) == 0 ? "it is a link" : "it is a link to nothing";
+        }
+        return "it is not a regular file";
+    }
+    return errno == ENOENT ? std::string() : Lowered(std::strerror(errno));
+}
+
 bool FitsSocketAddress(const std::string& path) {
     return path.size() < sizeof(sockaddr_un::sun_path);
 }
 
-// Beside the lock file; when the home is too long for a socket address there, in the user's
-// private runtime directory under a name that every copy derives from the home alike.
-wxString SocketPathFor(const wxString& home) {
-    const wxString beside = home + "/" + kLockName + ".socket";
-    wxString runtime;
-    if (FitsSocketAddress(std::string(beside.fn_str())) || !wxGetEnv("XDG_RUNTIME_DIR", &runtime) ||
-        !runtime.StartsWith("/")) {
-        return beside;
+// A folder that only this user can enter, or empty: one that is anybody else's, or open to
+// others, could hold a socket planted to take the files handed over.
+std::string PrivateFolder(const std::string& path, bool make) {
+    if (make) mkdir(path.c_str(), 0700);
+    struct stat there {};
+    if (lstat(path.c_str(), &there) != 0 || !S_ISDIR(there.st_mode) || there.st_uid != geteuid() ||
+        (there.st_mode & 077) != 0) {
+        return {};
     }
+    return path;
+}
+
+// Beside the lock file; when the home is too long for a socket address there, in the user's
+// private runtime directory, or without one in a private folder of the user's in /tmp, under a
+// name that every copy derives from the home alike. The listening copy makes that folder.
+wxString SocketPathFor(const wxString& home, bool make) {
+    const wxString beside = home + "/" + kLockName + ".socket";
+    if (FitsSocketAddress(std::string(beside.fn_str()))) return beside;
     // FNV-1a: the same in every build, unlike std::hash.
     std::uint64_t hash = 14695981039346656037u;
     for (const char byte : std::string(home.fn_str())) {
@@ -137,7 +169,15 @@ wxString SocketPathFor(const wxString& home) {
     char name[40];
     std::snprintf(name, sizeof name, "/tarvella-%016llx.socket",
                   static_cast<unsigned long long>(hash));
-    const wxString there = runtime + name;
+    wxString runtime;
+    if (wxGetEnv("XDG_RUNTIME_DIR", &runtime) && runtime.StartsWith("/")) {
+        const wxString there = runtime + name;
+        return FitsSocketAddress(std::string(there.fn_str())) ? there : beside;
+    }
+    const std::string folder =
+        PrivateFolder("/tmp/tarvella-" + std::to_string(static_cast<long>(geteuid())), make);
+    if (folder.empty()) return beside;
+    const wxString there = wxString(folder.c_str(), *wxConvFileName) + name;
     return FitsSocketAddress(std::string(there.fn_str())) ? there : beside;
 }
 
@@ -249,27 +289,36 @@ class HandOverServer : public wxEvtHandler {
         }
     }
 
-    bool Create(const wxString& path) {
+    // Empty when it listens; else why it cannot.
+    std::string Create(const wxString& path) {
         path_ = std::string(path.fn_str());
         // A shortened address would be some other file's.
-        if (!FitsSocketAddress(path_)) return false;
-        // Left behind by a copy that died: binding would fail on it.
-        unlink(path_.c_str());
+        if (!FitsSocketAddress(path_)) return "its path is too long for a socket";
+        // Left behind by a copy that died: binding would fail on it. Anything else there is not
+        // ours to remove.
+        struct stat there {};
+        if (lstat(path_.c_str(), &there) == 0) {
+            if (S_ISDIR(there.st_mode)) return "it is a folder";
+            if (!S_ISSOCK(there.st_mode)) return "something that is not a socket is there";
+            unlink(path_.c_str());
+        }
         wxUNIXaddress address;
         address.Filename(path);
         // Only this user may connect.
         const mode_t mask = umask(077);
+        errno = 0;
         server_ = new wxSocketServer(address, wxSOCKET_NOWAIT);
+        const int error = errno;
         umask(mask);
         if (!server_->IsOk() || stat(path_.c_str(), &made_) != 0) {
             server_->Destroy();
             server_ = nullptr;
-            return false;
+            return error != 0 ? Lowered(std::strerror(error)) : "the socket could not be made";
         }
         server_->SetEventHandler(*this, kServerId);
         server_->SetNotify(wxSOCKET_CONNECTION_FLAG);
         server_->Notify(true);
-        return true;
+        return {};
     }
 
   private:
@@ -368,7 +417,8 @@ class HandOverServer : public wxEvtHandler {
 };
 
 InstanceLink::InstanceLink()
-    : lockPath_(wxGetHomeDir() + "/" + kLockName), socketPath_(SocketPathFor(wxGetHomeDir())) {
+    : lockPath_(wxGetHomeDir() + "/" + kLockName),
+      socketPath_(SocketPathFor(wxGetHomeDir(), false)) {
     TakeLock();
 }
 
@@ -389,6 +439,10 @@ void InstanceLink::TakeLock() {
     // Ask again until the file names a copy, ours or the other's. While the other copy writes, it
     // holds the file locked, which tells a copy still starting from one that died while starting,
     // however slow the write.
+    // A folder, a pipe or a link in its place takes no lock: the checker would fail on it, and
+    // another copy would run beside this one unseen.
+    lockProblem_ = LockPathProblem(lockPath_);
+    if (!lockProblem_.empty()) return;
     const auto giveUpAt = Clock::now() + kStartingFor;
     int misses = 0;
     // Since when the file has been seen unlocked and without an id, in a row.
@@ -403,8 +457,12 @@ void InstanceLink::TakeLock() {
         if (checker_->IsAnotherRunning()) break;
         if (!wxFileExists(lockPath_)) {
             // Gone between the checker's attempt to make it and its read: a copy ended just then.
-            // Missing every time, it cannot be made here, and this copy runs without it.
-            if (++misses == kMissesForNoLock || last) break;
+            // Missing every time, it cannot be made here (a full or read-only home), and this
+            // copy runs without it; anything else put in its place meanwhile stops it.
+            if (++misses == kMissesForNoLock || last) {
+                lockProblem_ = LockPathProblem(lockPath_);
+                break;
+            }
             checker_.reset();
             std::this_thread::sleep_for(50ms);
             continue;
@@ -442,6 +500,7 @@ InstanceLink::Outcome InstanceLink::HandOverOrTakeLock(const wxArrayString& file
         request += '\0';
     }
     request += '\0';
+    if (!lockProblem_.empty()) return Outcome::NoLock;
     if (holderSilent_) return Outcome::NoAnswer;
     const std::string socketPath(socketPath_.fn_str());
     // Each round either reaches the holder or removes its stale lock; a few rounds allow for
@@ -471,15 +530,21 @@ InstanceLink::Outcome InstanceLink::HandOverOrTakeLock(const wxArrayString& file
             wxRemoveFile(socketPath_);
         }
         TakeLock();
+        if (!lockProblem_.empty()) return Outcome::NoLock;
         if (holderSilent_) return Outcome::NoAnswer;
     }
     return checker_->IsAnotherRunning() ? Outcome::NoAnswer : Outcome::Run;
 }
 
-void InstanceLink::Listen(std::function<bool(const wxArrayString&)> open) {
+std::string InstanceLink::Listen(std::function<bool(const wxArrayString&)> open) {
     wxLogNull quiet;
+    socketPath_ = SocketPathFor(wxGetHomeDir(), true);
     server_ = std::make_unique<HandOverServer>(std::move(open));
-    if (!server_->Create(socketPath_)) server_.reset();
+    const std::string problem = server_->Create(socketPath_);
+    if (problem.empty()) return {};
+    server_.reset();
+    return "Tarvella cannot listen at \"" + std::string(socketPath_.utf8_str()) + "\": " + problem +
+           "; a later start cannot hand its charts to this one.";
 }
 
 void InstanceLink::StopListening() {

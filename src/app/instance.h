@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 class HandOverServer;
 
@@ -20,6 +21,8 @@ class InstanceLink {
         Run,         // this copy holds the lock and runs
         HandedOver,  // the running copy took the files
         NoAnswer,    // a copy is there but did not answer in time; the files were not opened
+        NoLock,      // the lock cannot be taken here (LockProblem says why): running would risk
+                     // a second copy beside the first
     };
 
     InstanceLink();
@@ -28,10 +31,14 @@ class InstanceLink {
     // Hands `files` (possibly none) to the copy that holds the lock. A lock whose holder does
     // not answer as this program is stale: it is taken over, and the outcome is Run.
     Outcome HandOverOrTakeLock(const wxArrayString& files);
+    // Why the lock cannot be taken, after NoLock: "it is a folder".
+    const std::string& LockProblem() const { return lockProblem_; }
+    wxString LockPath() const { return lockPath_; }
 
     // In the running copy: `open` receives the files that later copies hand over, and returns
-    // false when it can no longer open them.
-    void Listen(std::function<bool(const wxArrayString&)> open);
+    // false when it can no longer open them. Empty when it listens; else why it cannot, with
+    // where, in a sentence.
+    std::string Listen(std::function<bool(const wxArrayString&)> open);
     // No more hand-overs, and the socket is gone.
     void StopListening();
 
@@ -46,4 +53,5 @@ class InstanceLink {
     int lockFd_ = -1;
     // Another copy keeps making the lock file and never names itself in it.
     bool holderSilent_ = false;
+    std::string lockProblem_;
 };

@@ -86,10 +86,12 @@ InstanceLink::Outcome InstanceLink::HandOverOrTakeLock(const wxArrayString& file
     return Outcome::Run;
 }
 
-void InstanceLink::Listen(std::function<bool(const wxArrayString&)> open) {
+std::string InstanceLink::Listen(std::function<bool(const wxArrayString&)> open) {
     wxLogNull quiet;
     server_ = std::make_unique<HandOverServer>(std::move(open));
-    if (!server_->Create(kMutexName)) server_.reset();
+    if (server_->Create(kMutexName)) return {};
+    server_.reset();
+    return "Tarvella cannot take hand-overs: a later start cannot hand its charts to this one.";
 }
 
 void InstanceLink::StopListening() {

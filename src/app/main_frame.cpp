@@ -6,8 +6,10 @@
 #include <wx/config.h>
 #include <wx/docview.h>
 #include <wx/filename.h>
+#include <wx/infobar.h>
 #include <wx/log.h>
 #include <wx/menu.h>
+#include <wx/sizer.h>
 #include <wx/statusbr.h>
 #include <wx/stdpaths.h>
 #include <wx/toolbar.h>
@@ -19,6 +21,7 @@
 #undef Status
 #endif
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -148,6 +151,12 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
     SetMenuBar(bar);
     MakeToolBar();
     CreateStatusBar(kPanes);
+    // The notices above the tabs of the documents, which take the rest.
+    noticeBar_ = new wxInfoBar(this);
+    auto* column = new wxBoxSizer(wxVERTICAL);
+    column->Add(noticeBar_, wxSizerFlags().Expand());
+    column->Add(GetClientWindow(), wxSizerFlags(1).Expand());
+    SetSizer(column);
     ShowAyanamsa("");
     SetStatusText(kIdleText);
     SetIcons(ApplicationIcon());
@@ -172,6 +181,10 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
     Bind(wxEVT_MENU, &CMainFrame::OnExit, this, ID_APP_EXIT);
     Bind(wxEVT_DROP_FILES, &CMainFrame::OnDropFiles, this);
     Bind(wxEVT_IDLE, &CMainFrame::OnIdle, this);
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        event.Skip();
+        CallAfter(&CMainFrame::FitNotices);
+    });
 }
 
 void CMainFrame::MakeToolBar() {
@@ -271,6 +284,22 @@ void CMainFrame::Notice(const wxString& text) {
     wxLogStatus(this, "%s", text);
     notices_ += (notices_.empty() ? "" : "  ") + text;
     SetStatusText(notices_, 0);
+    noticeLines_ += (noticeLines_.empty() ? "" : "\n") + text;
+    noticeBar_->ShowMessage(noticeLines_, wxICON_INFORMATION);
+    FitNotices();
+}
+
+// The bar's label wraps to its width, but its height is asked before it wraps: it gets room for
+// every line as wrapped at the window's width, and a line to spare for breaks at words.
+void CMainFrame::FitNotices() {
+    if (!noticeBar_->IsShown()) return;
+    const int width = std::max(FromDIP(100), GetClientSize().x - FromDIP(160));
+    int lines = 1;
+    for (const wxString& line : wxSplit(noticeLines_, '\n', '\0')) {
+        lines += 1 + noticeBar_->GetTextExtent(line).x / width;
+    }
+    noticeBar_->SetMinSize(wxSize(-1, lines * noticeBar_->GetCharHeight() + FromDIP(16)));
+    Layout();
 }
 
 void CMainFrame::OnZoom(wxCommandEvent& event) {

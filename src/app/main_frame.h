@@ -8,6 +8,7 @@
 
 #include "app/export.h"
 
+class wxInfoBar;
 class wxMenu;
 class wxMenuBar;
 
@@ -28,8 +29,9 @@ class CMainFrame : public wxDocMDIParentFrame {
     // The period pointed at in a report, or the resting text when `text` is empty.
     void ShowPeriod(const std::string& text);
     // Tells what happened to the user's files without a box to close: logged as a status
-    // message, and the status bar's resting text for the rest of the session, so that pointing
-    // at the report or a menu does not take it away unread.
+    // message, the status bar's resting text for the rest of the session, so that pointing at
+    // the report or a menu does not take it away unread, and whole in a bar above the report,
+    // where a long path is not cut off.
     void Notice(const wxString& text);
 
     // The report's zoom on the screen, in percent, for every window.
@@ -37,6 +39,7 @@ class CMainFrame : public wxDocMDIParentFrame {
 
   private:
     void MakeToolBar();
+    void FitNotices();
     void ShowKeyStates();
     void OnToggleBar(wxCommandEvent& event);
     void OnUpdateToggleBar(wxUpdateUIEvent& event);
@@ -49,6 +52,8 @@ class CMainFrame : public wxDocMDIParentFrame {
     wxString RestingText() const;
 
     wxString notices_;
+    wxString noticeLines_;  // the same, one a line, for the bar
+    wxInfoBar* noticeBar_ = nullptr;
     int keyStates_ = -1;
     int zoomPercent_ = 100;
     std::unique_ptr<tarvella::app::Mailer> mailer_;

@@ -268,6 +268,14 @@ bool COrvoApp::OnInit() {
                 endAtOnce_ = true;
                 exitCode_ = 1;
                 return true;
+            case InstanceLink::Outcome::NoLock:
+                wxMessageBox(wxString::Format("Tarvella cannot take its lock \"%s\": %s.",
+                                              instance_->LockPath(),
+                                              wxString::FromUTF8(instance_->LockProblem())),
+                             GetAppDisplayName(), wxOK | wxICON_ERROR);
+                endAtOnce_ = true;
+                exitCode_ = 1;
+                return true;
         }
         HandleEndSignals();
     }
@@ -276,7 +284,11 @@ bool COrvoApp::OnInit() {
     if (!tarvella::MakeDataDirectory(dataDir)) return Fatal(tarvella::kNoDataDirMessage);
     // A run that ended while writing leaves its temporary file; a print run leaves them to the
     // copy that runs.
-    if (!Printing()) tarvella::RemoveLeftoverTemporaries(dataDir);
+    session_.writeFoldersPath = dataDir + "/" + tarvella::kWriteFoldersFileName;
+    if (!Printing()) {
+        tarvella::RemoveLeftoverTemporaries(dataDir);
+        tarvella::RemoveRememberedLeftovers(session_.writeFoldersPath);
+    }
     session_.lastDataPath = dataDir + "/" + tarvella::kLastDataFileName;
     session_.prefFilePath = dataDir + "/" + tarvella::kPrefFileName;
     const std::string exe =
@@ -342,7 +354,8 @@ bool COrvoApp::OnInit() {
         frame_ = nullptr;
         instance_->StopListening();
     });
-    instance_->Listen([this](const wxArrayString& files) { return TakeHandOver(files); });
+    const std::string unheard =
+        instance_->Listen([this](const wxArrayString& files) { return TakeHandOver(files); });
     // The splash shows the main window when it goes; without it nothing else would.
     if (splash_) {
         new CSplashWindow(frame_);
@@ -350,6 +363,7 @@ bool COrvoApp::OnInit() {
         frame_->Show();
     }
     TellKeptDocuments();
+    if (!unheard.empty()) frame_->Notice(wxString::FromUTF8(unheard));
 
     if (files_.empty()) return docManager_->CreateNewDocument() != nullptr;
     if (OpenFiles(files_)) return true;
@@ -421,6 +435,7 @@ void COrvoApp::OnEndSignal(int signal) {
 void COrvoApp::EndBySignal(int signal) {
     if (endingBySignal_) return;
     endingBySignal_ = true;
+    session_.ending = true;
     endSignal_ = signal;
     KeepModifiedDocuments();
     CloseAfterSignal();
@@ -463,6 +478,12 @@ void COrvoApp::KeepModifiedDocuments() {
 }
 
 void COrvoApp::CloseAfterSignal() {
+    // An export gives up at its next step and returns to the event loop; only then can the
+    // windows it uses go.
+    if (session_.busy > 0) {
+        CallAfter(&COrvoApp::CloseAfterSignal);
+        return;
+    }
     constexpr int kTries = 200;
     if (dialogs_->EndInnermost()) {
         if (++closeTries_ < kTries) {

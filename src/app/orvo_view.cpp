@@ -709,8 +709,7 @@ void COrvoView::BindExportCommands() {
 void COrvoView::OnExportPeriods(wxCommandEvent&) {
     if (!started_) return;
     if (!RunExportPeriodsDialog(GetFrame(), exportChoice_)) return;
-    SunContext sun = session_.Sun();
-    ExportPeriods(GetFrame(), sun, chart_, session_.preferences, exportChoice_,
+    ExportPeriods(GetFrame(), session_, chart_, exportChoice_,
                   Doc().GetUserReadableName().utf8_string());
 }
 

@@ -373,6 +373,22 @@ ChartFile ReadChartFile(const std::string& path) {
     return file;
 }
 
+namespace {
+
+// Through a link to a regular file its target is replaced; a link to anything else (a device,
+// say) is itself replaced by the file, as any other name would be.
+std::filesystem::path ReplacedFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::is_symlink(path, ec) && fs::is_regular_file(path, ec)) {
+        fs::path target = fs::canonical(path, ec);
+        if (!ec) return target;
+    }
+    return path;
+}
+
+}  // namespace
+
 bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
     return WriteFileAtomically(path, [bytes](const ByteSink& out) { return out(bytes); });
 }
@@ -381,13 +397,7 @@ bool WriteFileAtomically(const std::string& path,
                          const std::function<bool(const ByteSink& out)>& produce) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    // Through a link to a regular file its target is replaced; a link to anything else (a
-    // device, say) is itself replaced by the file, as any other name would be.
-    fs::path target = path;
-    if (fs::is_symlink(target, ec) && fs::is_regular_file(target, ec)) {
-        target = fs::canonical(target, ec);
-        if (ec) target = path;
-    }
+    const fs::path target = ReplacedFile(path);
     // A name of fixed length: the file's own name plus a suffix could pass the file-name limit.
     const fs::path dir = target.parent_path();
     // Small pieces are gathered into large writes.
@@ -415,7 +425,11 @@ bool WriteFileAtomically(const std::string& path,
     return false;
 }
 
-int RemoveLeftoverTemporaries(const std::string& dir) {
+namespace {
+
+// Removes the leftovers in `dir`; `young`, when given, counts the temporaries left for being too
+// recent to be anybody's leftovers yet.
+int RemoveLeftovers(const std::string& dir, int* young) {
     namespace fs = std::filesystem;
     // Only names of our own making: "lastdata.vkt.backup" could be the user's, and is kept.
     const auto ours = [](const std::string& name) {
@@ -431,9 +445,73 @@ int RemoveLeftoverTemporaries(const std::string& dir) {
         std::error_code entryError;
         if (!it->is_regular_file(entryError) || !ours(it->path().filename().string())) continue;
         const auto written = fs::last_write_time(it->path(), entryError);
-        if (entryError || now - written < std::chrono::seconds(10)) continue;
-        if (fs::remove(it->path(), entryError)) ++removed;
+        if (entryError) continue;
+        if (now - written < std::chrono::seconds(10)) {
+            if (young) ++*young;
+        } else if (fs::remove(it->path(), entryError)) {
+            ++removed;
+        }
     }
+    return removed;
+}
+
+// The folders of the list, which separates them with NUL bytes (a folder's name may hold a
+// newline).
+std::vector<std::string> WriteFolders(const std::string& listPath) {
+    std::vector<std::string> folders;
+    const std::optional<std::string> list = ReadFilePrefix(listPath, kMaxPreferenceText);
+    if (!list) return folders;
+    for (std::size_t begin = 0; begin < list->size();) {
+        std::size_t nul = list->find('\0', begin);
+        if (nul == std::string::npos) nul = list->size();
+        if (nul > begin) folders.push_back(list->substr(begin, nul - begin));
+        begin = nul + 1;
+    }
+    return folders;
+}
+
+bool WriteFolderList(const std::string& listPath, const std::vector<std::string>& folders) {
+    std::error_code ec;
+    if (folders.empty()) return std::filesystem::remove(listPath, ec) || !ec;
+    std::string list;
+    for (const std::string& folder : folders) list += folder + '\0';
+    return WriteFileAtomically(listPath, list);
+}
+
+}  // namespace
+
+int RemoveLeftoverTemporaries(const std::string& dir) {
+    return RemoveLeftovers(dir, nullptr);
+}
+
+bool WriteFileRemembered(Session& session, const std::string& path,
+                         const std::function<bool(const ByteSink& out)>& produce) {
+    namespace fs = std::filesystem;
+    if (!session.writeFoldersPath.empty()) {
+        std::error_code ec;
+        const fs::path folder = fs::absolute(ReplacedFile(path), ec).parent_path();
+        if (!ec) {
+            const std::string name = folder.lexically_normal().string();
+            std::vector<std::string> folders = WriteFolders(session.writeFoldersPath);
+            if (std::find(folders.begin(), folders.end(), name) == folders.end()) {
+                folders.push_back(name);
+                // Without the list the write still goes ahead; only a later clean-up is lost.
+                WriteFolderList(session.writeFoldersPath, folders);
+            }
+        }
+    }
+    return WriteFileAtomically(path, produce);
+}
+
+int RemoveRememberedLeftovers(const std::string& listPath) {
+    int removed = 0;
+    std::vector<std::string> waiting;
+    for (const std::string& folder : WriteFolders(listPath)) {
+        int young = 0;
+        removed += RemoveLeftovers(folder, &young);
+        if (young > 0) waiting.push_back(folder);
+    }
+    WriteFolderList(listPath, waiting);
     return removed;
 }
 
@@ -492,18 +570,25 @@ StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, Chart
     // defaults; when they cannot be written it goes back, and nothing has changed.
     const auto replaceDamaged = [&outcome](const std::string& path, const auto& writeDefaults) {
         const std::string copy = DamagedCopyPath(path);
-        const bool kept = RenameReplacing(path, copy);
+        bool kept = RenameReplacing(path, copy);
+        // A folder cannot replace an older copy that is a file: that copy goes first.
+        if (std::error_code ec; !kept && std::filesystem::is_directory(path, ec) &&
+                                !std::filesystem::is_directory(copy, ec) &&
+                                std::filesystem::remove(copy, ec)) {
+            kept = RenameReplacing(path, copy);
+        }
         const bool written = writeDefaults();
         if (kept && written) outcome.damagedCopies.push_back(copy);
         if (kept && !written) RenameReplacing(copy, path);
         return written;
     };
 
-    // A regular file that cannot be read is as damaged as one that is no chart: the defaults must
-    // not take its place unkept, nor its mode.
-    const auto damaged = [](const std::optional<std::string>& text, const std::string& path) {
+    // Whatever stands at the path and is not a sound file is damaged: an empty file, a file that
+    // cannot be read, a pipe, a link to a device or to nothing, a folder. The defaults must not
+    // take its place unkept and untold.
+    const auto damaged = [](const std::string& path) {
         std::error_code ec;
-        return text ? !text->empty() : std::filesystem::is_regular_file(path, ec);
+        return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
     };
 
     std::optional<std::string> chartText;
@@ -520,7 +605,7 @@ StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, Chart
         };
         const std::optional<std::string> last =
             ReadFilePrefix(session.lastDataPath, kMaxChartImage);
-        if ((!last || !ParseLastDataText(*last)) && damaged(last, session.lastDataPath)) {
+        if ((!last || !ParseLastDataText(*last)) && damaged(session.lastDataPath)) {
             outcome.written = replaceDamaged(session.lastDataPath, writeDocument);
         } else {
             outcome.written = writeDocument();
@@ -536,7 +621,7 @@ StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, Chart
         chart = *read;
         // A view showing the shared chart does not make the document modified.
         if (doc.ChartImage() != *chartText) doc.SetChartImage(*chartText);
-    } else if (damaged(chartText, session.lastDataPath)) {
+    } else if (damaged(session.lastDataPath)) {
         outcome.written = replaceDamaged(session.lastDataPath, defaultChart) && outcome.written;
     } else {
         outcome.written = defaultChart() && outcome.written;
@@ -550,7 +635,7 @@ StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, Chart
     if (prefs) {
         session.preferences = *prefs;
         session.ApplyPreferences();
-    } else if (damaged(prefText, session.prefFilePath)) {
+    } else if (damaged(session.prefFilePath)) {
         outcome.written = replaceDamaged(session.prefFilePath, defaultPrefs) && outcome.written;
     } else {
         outcome.written = defaultPrefs() && outcome.written;

@@ -72,6 +72,15 @@ bool WriteFileAtomically(const std::string& path,
 // than a few seconds so that no write under way is touched. Returns how many were removed.
 int RemoveLeftoverTemporaries(const std::string& dir);
 
+inline constexpr const char* kWriteFoldersFileName = ".write-folders";
+// WriteFileAtomically, after the folder of `path` was added to the session's list of write
+// folders, so that a temporary file left by a run killed while writing is found later.
+bool WriteFileRemembered(Session& session, const std::string& path,
+                         const std::function<bool(const ByteSink& out)>& produce);
+// At start: the leftovers of every folder in the list are removed; the list keeps only the
+// folders whose temporaries are too young to be taken for leftovers yet. Returns how many went.
+int RemoveRememberedLeftovers(const std::string& listPath);
+
 // What the files need of the application's document.
 class ChartDocument {
   public:

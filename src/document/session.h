@@ -18,6 +18,13 @@ struct Session {
     std::string lastDataPath;
     std::string prefFilePath;
     bool showSeconds = false;  // View > Show seconds, for every window
+    // Set when a signal asks the program to end: long work under way gives up as by Cancel.
+    bool ending = false;
+    // Long work under way that lets the event loop run (an export): the end waits for it.
+    int busy = 0;
+    // The list of folders that writes went to, so that a run killed while writing leaves no
+    // temporary file that a later start does not find; empty: none is kept.
+    std::string writeFoldersPath;
 
     SunContext Sun() { return SunContext{ephemeris, ayanamsa}; }
 

@@ -168,15 +168,15 @@ data_out_of_range)
     done
     ;;
 data_files_are_pipes)
-    # Pipes nobody writes to in place of both data files, the lock file and the list of kept
-    # documents to tell of: the program starts on the defaults.
+    # Pipes nobody writes to in place of both data files and the list of kept documents to tell
+    # of: the program starts on the defaults, the pipes kept aside.
     mkdir -p "$data/recovered"
-    mkfifo "$data/lastdata.vkt" "$data/pref.vkp" "$home/.TarvellaSoftwareFromMorrowgate" \
-        "$data/recovered/.untold"
+    mkfifo "$data/lastdata.vkt" "$data/pref.vkp" "$data/recovered/.untold"
     start --no-splash
     running=${pids[-1]}
     wait_for_report
     wait_for 5 test -f "$data/lastdata.vkt" || fail "the pipe was kept"
+    [[ -p $data/lastdata.vkt.damaged && -p $data/pref.vkp.damaged ]] || fail "not kept aside"
     [[ $(stat -c %s "$data/lastdata.vkt") == 139 && $(stat -c %s "$data/pref.vkp") == 58 ]] ||
         fail "defaults not written"
     # Ended by a signal with a change unsaved, it keeps the document and ends.

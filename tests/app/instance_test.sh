@@ -210,18 +210,49 @@ long_home)
         fail "the file was not opened"
     [[ -S $(echo "$home"/run/tarvella-*.socket) ]] || fail "no socket in $(ls -A "$home/run")"
     stop_all
-    # Without a runtime directory it cannot listen at all; a later start still never runs beside it.
+    # Without a runtime directory the socket goes to a private folder of the user's in /tmp.
     unset XDG_RUNTIME_DIR
     start --no-splash
     running=${pids[-1]}
     wait_for_report
+    chart_text 2002 1 >"$home/third.vkt"
     : >"$home/stderr"
-    later_start 15 other.vkt
-    (( status != 0 )) || fail "the later start ended with 0"
-    grep -qF "does not answer" "$home/stderr" || fail "not told: $(cat "$home/stderr")"
+    later_start 15 third.vkt
+    [[ $status == 0 ]] || fail "not handed over without a runtime directory: $(cat "$home/stderr")"
+    wait_for 10 cmp -s "$home/third.vkt" "$long/.local/share/tarvella/lastdata.vkt" ||
+        fail "the file was not opened"
+    private=/tmp/tarvella-$(id -u)
+    [[ $(stat -c '%a %u' "$private") == "700 $(id -u)" ]] || fail "$private: $(stat -c '%a %u' "$private")"
     alive "$running" || fail "the running copy ended"
-    [[ $(tr -d '\0' <"$long/.TarvellaSoftwareFromMorrowgate") == "$running" ]] ||
-        fail "the lock was taken"
+    ;;
+lock_or_socket_not_a_file)
+    # A folder, a pipe or a link to nothing where the lock goes: the start says why, opens no
+    # window and ends with 1, so that no second copy can ever run beside a first.
+    chart_text 2001 1 >"$home/other.vkt"
+    for kind in "folder|it is a folder" "pipe|it is not a regular file" \
+        "link|it is a link to nothing"; do
+        IFS='|' read -r what reason <<<"$kind"
+        rm -rf "$lock"
+        case $what in
+        folder) mkdir "$lock" ;;
+        pipe) mkfifo "$lock" ;;
+        link) ln -s "$home/nowhere" "$lock" ;;
+        esac
+        : >"$home/stderr"
+        later_start 15 other.vkt
+        [[ $status == 1 ]] || fail "$what: exit status $status: $(cat "$home/stderr")"
+        grep -qF "Tarvella cannot take its lock \"$lock\": $reason." "$home/stderr" ||
+            fail "$what: not told: $(cat "$home/stderr")"
+        [[ ! -e $data/lastdata.vkt ]] || fail "$what: the chart was opened"
+    done
+    rm -rf "$lock"
+    # A folder where the socket goes: the copy runs, and says at once that it takes no hand-over.
+    mkdir "$socket"
+    : >"$home/stderr"
+    start --no-splash
+    wait_for_report
+    wait_for 5 grep -qF "Tarvella cannot listen at \"$socket\": it is a folder;" "$home/stderr" ||
+        fail "not told: $(cat "$home/stderr")"
     ;;
 newline_in_name)
     # The hand-over keeps a name whole, newline and all; a file named by its first line is left.

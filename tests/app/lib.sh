@@ -25,10 +25,13 @@ start() {
     pids+=($!)
 }
 
+# What the signal kept of unsaved changes goes too: told at the next start, in a bar above the
+# report, it would move the report under a script's clicks.
 stop_all() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     pids=()
+    rm -rf "$data/recovered"
 }
 
 wait_for() {  # wait_for SECONDS COMMAND...

@@ -89,6 +89,46 @@ export_fails_and_keeps_the_old_file)
     [[ $(ls "$home/full") == chart.ics ]] || fail "files left behind: $(ls "$home/full")"
     kill -0 "${pids[-1]}" || fail "the program ended"
     ;;
+signal_during_export)
+    # Writes into the export's folder are slowed, so that the deep export is still under way when
+    # the program is killed outright, then ended by a signal.
+    printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 \
+        1 4 0.000000 4.000000 3 2001 4 5 9 1 2 >"$home/chart.vkt"
+    lock=$home/.TarvellaSoftwareFromMorrowgate
+    slow_start() {
+        STORAGE_FAULT=slow:20 STORAGE_FAULT_DIR=$home/out/ LD_PRELOAD=$shim \
+            "$program" --messages-to-stderr --no-splash "$home/chart.vkt" 2>>"$home/stderr" &
+        pids+=($!)
+        running=$!
+        wait_for_report
+    }
+    temporary() { compgen -G "$home/out/.tarvella-*.tmp"; }
+    slow_start
+    export_periods alt+d alt+j "$home/out/killed.json"
+    wait_until 20 temporary >/dev/null || fail "no temporary: $(ls -A "$home/out")"
+    kill -KILL "$running"
+    wait "$running" 2>/dev/null || true
+    # Its temporary, once old enough to be nobody's write under way, goes at the next start.
+    left=$(temporary)
+    touch -d '1 minute ago' "$left"
+    slow_start
+    wait_until 5 '[[ ! -e $left ]]' || fail "the killed export's temporary stayed"
+    # A changed chart, then a signal during the export: the export is cancelled as by Cancel,
+    # the chart kept, and the program ends with 0, leaving neither lock nor socket.
+    xdotool mousemove $(( origin_x + 100 )) $(( origin_y + 95 )) click 1
+    wait_until 5 '[[ "$(line "$data/lastdata.vkt" 26)" == 3 ]]' || fail "the click did nothing"
+    export_periods alt+d alt+j "$home/out/chart.json"
+    wait_until 20 temporary >/dev/null || fail "no temporary: $(ls -A "$home/out")"
+    kill -TERM "$running"
+    wait_until 15 '! kill -0 $running 2>/dev/null' || fail "still running after SIGTERM"
+    status=0
+    wait "$running" || status=$?
+    [[ $status == 0 ]] || fail "exit status $status: $(grep -v dconf "$home/stderr")"
+    [[ -z $(ls -A "$home/out") ]] || fail "left in the export's folder: $(ls -A "$home/out")"
+    [[ ! -e $lock && ! -e $lock.socket ]] || fail "left: $(ls -A "$home")"
+    cmp -s "$data/recovered/chart.vkt" "$data/lastdata.vkt" ||
+        fail "the chart was not kept: $(ls -A "$data/recovered" 2>&1)"
+    ;;
 show_seconds)
     printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 \
         1 4 0.000000 4.000000 1 1999 4 5 9 1 3 >"$home/chart.vkt"

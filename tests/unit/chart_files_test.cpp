@@ -12,6 +12,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <vector>
 
@@ -321,21 +322,43 @@ TEST_F(Files, StreamedWritesLandWholeOrNotAtAll) {
 }
 
 #ifndef _WIN32  // no FIFOs there
-TEST_F(Files, PipesInPlaceOfTheDataFilesGiveDefaults) {
-    // Reading a pipe nobody writes to would wait for ever.
-    ASSERT_EQ(mkfifo(session.lastDataPath.c_str(), 0600), 0);
-    ASSERT_EQ(mkfifo(session.prefFilePath.c_str(), 0600), 0);
-    PlainDocument doc;
-    ChartData chart;
-    EXPECT_TRUE(LoadChartAndPreferences(session, doc, chart).written);
-    EXPECT_EQ(LastDataText(chart), kDefaultLastData);
-    EXPECT_EQ(ReadFileBytes(session.lastDataPath), kDefaultLastData);
-    EXPECT_EQ(ReadFileBytes(session.prefFilePath), kDefaultPrefs);
+// Reading a pipe nobody writes to would wait for ever. A pipe, a link to a device or to nothing
+// and a folder are moved aside and told, as any damaged file is, before the defaults come.
+TEST_F(Files, PipesLinksAndFoldersInPlaceOfTheDataFilesAreKeptAside) {
+    namespace fs = std::filesystem;
+    const std::function<void(const std::string&)> makers[] = {
+        [](const std::string& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); },
+        [](const std::string& p) { fs::create_symlink("/dev/zero", p); },
+        [](const std::string& p) { fs::create_symlink(p + ".nowhere", p); },
+        [](const std::string& p) { fs::create_directory(p); },
+    };
+    for (std::size_t i = 0; i < std::size(makers); ++i) {
+        for (const std::string* path : {&session.lastDataPath, &session.prefFilePath}) {
+            fs::remove_all(*path);
+            makers[i](*path);
+            // An older copy that is a file does not keep a folder from being moved aside.
+            WriteFileBytes(DamagedCopyPath(*path), "older");
+        }
+        PlainDocument doc;
+        ChartData chart;
+        const StartOutcome outcome = LoadChartAndPreferences(session, doc, chart);
+        EXPECT_TRUE(outcome.written) << i;
+        EXPECT_EQ(outcome.damagedCopies.size(), 2u) << i;
+        EXPECT_EQ(LastDataText(chart), kDefaultLastData) << i;
+        EXPECT_EQ(ReadFileBytes(session.lastDataPath), kDefaultLastData) << i;
+        EXPECT_EQ(ReadFileBytes(session.prefFilePath), kDefaultPrefs) << i;
+        EXPECT_NE(fs::symlink_status(DamagedCopyPath(session.prefFilePath)).type(),
+                  fs::file_type::regular)
+            << i;
+        for (const std::string* path : {&session.lastDataPath, &session.prefFilePath}) {
+            fs::remove_all(DamagedCopyPath(*path));
+        }
+    }
 }
 #endif
 
-// A damaged data file is moved aside whole before the defaults take its place; a missing or empty
-// one has nothing to keep.
+// A damaged data file is moved aside whole before the defaults take its place; a missing one has
+// nothing to keep.
 TEST_F(Files, DamagedDataFilesAreKeptBesideThemselves) {
     const std::string cut = kDefaultLastData.substr(0, 60);
     WriteFileBytes(session.lastDataPath, cut + std::string(5000, 'x'));
@@ -353,13 +376,14 @@ TEST_F(Files, DamagedDataFilesAreKeptBesideThemselves) {
     EXPECT_EQ(ReadFileBytes(session.lastDataPath), kDefaultLastData);
     EXPECT_EQ(ReadFileBytes(session.prefFilePath), kDefaultPrefs);
 
-    // Sound files, and then missing or empty ones, keep nothing.
+    // Sound files, and then a missing one, keep nothing; an empty one is kept, as any damage.
     PlainDocument later, fresh;
     EXPECT_TRUE(LoadChartAndPreferences(session, later, chart).damagedCopies.empty());
     std::filesystem::remove(session.lastDataPath);
     WriteFileBytes(session.prefFilePath, "");
-    EXPECT_TRUE(LoadChartAndPreferences(session, fresh, chart).damagedCopies.empty());
-    EXPECT_EQ(ReadFileBytes(DamagedCopyPath(session.prefFilePath)), "4003 1 1");
+    EXPECT_EQ(LoadChartAndPreferences(session, fresh, chart).damagedCopies,
+              std::vector<std::string>{DamagedCopyPath(session.prefFilePath)});
+    EXPECT_EQ(ReadFileBytes(DamagedCopyPath(session.prefFilePath)), "");
 
 #ifndef _WIN32
     // When the defaults cannot be written, the damaged file stays where it was, and no copy is
@@ -482,6 +506,29 @@ TEST_F(Files, LeftoverTemporariesAreRemovedOthersKept) {
     EXPECT_EQ(RemoveLeftoverTemporaries(dir.path().string()), 2);
     for (const std::string& name : leftovers) EXPECT_FALSE(fs::exists(dir.File(name))) << name;
     for (const std::string& name : kept) EXPECT_TRUE(fs::exists(dir.File(name))) << name;
+
+    // Folders outside the data directory that writes went to are remembered, each once, so that
+    // a later start finds what a killed export left there; a folder whose temporary is too young
+    // stays listed for the start after.
+    Session remembering = session;
+    remembering.writeFoldersPath = dir.File(kWriteFoldersFileName);
+    const std::string exports = dir.File("exports\nwith a newline");
+    fs::create_directories(exports);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(WriteFileRemembered(remembering, exports + "/periods.csv",
+                                        [](const ByteSink& out) { return out("a,b\r\n"); }));
+    }
+    EXPECT_EQ(ReadFileBytes(remembering.writeFoldersPath), exports + '\0');
+    const std::string killed = exports + "/.tarvella-K1lled.tmp";
+    WriteFileBytes(killed, "half an export");
+    EXPECT_EQ(RemoveRememberedLeftovers(remembering.writeFoldersPath), 0);
+    EXPECT_TRUE(fs::exists(killed));
+    EXPECT_EQ(ReadFileBytes(remembering.writeFoldersPath), exports + '\0');
+    fs::last_write_time(killed, old);
+    EXPECT_EQ(RemoveRememberedLeftovers(remembering.writeFoldersPath), 1);
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_TRUE(fs::exists(exports + "/periods.csv"));
+    EXPECT_FALSE(fs::exists(remembering.writeFoldersPath));
 }
 
 TEST_F(Files, ChartFilesAreReadOnlyAsFarAsTheyAreUsed) {
