@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/export.h"
+#include "app/clipboard_mail.h"
 
 class wxInfoBar;
 class wxMenu;

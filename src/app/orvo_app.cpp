@@ -338,6 +338,16 @@ bool COrvoApp::OnInit() {
     docTemplate->SetParentFrame(frame_);
     SetTopWindow(frame_);
     BindShowSeconds();
+    // What every window must follow reaches them through the session, which knows none of them.
+    session_.listeners.push_back([this](tarvella::SessionChange change) {
+        ForEachReportView(*docManager_, [change](COrvoView& view) {
+            if (change == tarvella::SessionChange::Ayanamsa) {
+                view.AyanamsaChanged();
+            } else {
+                view.ShowSecondsChanged();
+            }
+        });
+    });
     if (Printing()) {
         wxDocument* doc = docManager_->CreateDocument(files_[0], wxDOC_SILENT);
         if (!doc) {
@@ -567,11 +577,7 @@ void COrvoApp::BindShowSeconds() {
         [this, kShowSecondsKey](wxCommandEvent& event) {
             session_.showSeconds = event.IsChecked();
             wxConfigBase::Get()->Write(kShowSecondsKey, session_.showSeconds);
-            for (wxDocument* doc : docManager_->GetDocumentsVector()) {
-                for (wxView* view : doc->GetViewsVector()) {
-                    if (auto* orvo = dynamic_cast<COrvoView*>(view)) orvo->ShowSecondsChanged();
-                }
-            }
+            session_.Tell(tarvella::SessionChange::ShowSeconds);
         },
         ID_VIEW_SECONDS);
     frame_->Bind(

@@ -17,6 +17,10 @@
 #include <utility>
 #include <vector>
 
+#include "app/dc_report_canvas.h"
+#include "view/print_pages.h"
+#include "view/report_layout.h"
+
 namespace {
 
 #ifdef __WXGTK__
@@ -186,3 +190,34 @@ bool PrintToPdf(COrvoView& view, const wxPrintData& printData, const wxString& p
     return true;
 }
 #endif
+
+void PrintReportPage(wxDC& dc, tarvella::PrintState& print, tarvella::Session& session,
+                     tarvella::ChartData& chart, const std::string& title, int page,
+                     int pageCount) {
+    using namespace tarvella;
+    constexpr int kFilledExtent = 1600;
+    print.colorPrinting = session.preferences.colorPrinting == 1;
+    print.lowerHalf = false;
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(*wxWHITE_BRUSH);
+    dc.DrawRectangle(0, 0, kFilledExtent, kFilledExtent);
+
+    DcReportCanvas canvas(dc);
+    constexpr TextRect kHeading{8, -5, 500, 30};
+    constexpr ReportFont kHeadingFont{"Arial", 250, 12, 4};
+    DrawReportText(canvas, print, HeadingTitle(title), kHeading, kAlignLeft, kHeadingFont, {});
+    DrawReportText(canvas, print, PageNumberText(page, pageCount), kHeading, kAlignRight,
+                   kHeadingFont, {});
+
+    // Each level is the report of the chart's own path of selected periods at that level.
+    SunContext sun = session.Sun();
+    for (const PrintedLevel& printed :
+         LevelsOnPage(session.preferences.printAllLevels, chart.level, page)) {
+        ReportModel report = BuildReport(sun, chart, printed.level);
+        report.seconds = session.showSeconds;
+        ApplyReport(chart, report);
+        print.lowerHalf = printed.lowerHalf == 1;
+        DrawReportModel(canvas, print, report);
+    }
+    print.lowerHalf = false;
+}

@@ -38,3 +38,8 @@ class COrvoPrintout : public wxPrintout {
 // with the reason logged, when the output was not made.
 bool PrintOnPrinter(COrvoView& view, const wxPrintData& printData);
 bool PrintToPdf(COrvoView& view, const wxPrintData& printData, const wxString& path);
+
+// One printed page of the report of `chart`: the heading with the document's title and the
+// page's number, then each level that goes on that page under the session's print options.
+void PrintReportPage(wxDC& dc, tarvella::PrintState& print, tarvella::Session& session,
+                     tarvella::ChartData& chart, const std::string& title, int page, int pageCount);

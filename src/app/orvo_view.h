@@ -13,14 +13,20 @@
 #include "engine/report_model.h"
 #include "view/navigation.h"
 #include "view/report_canvas.h"
+#include "view/report_controller.h"
 
 namespace tarvella::app {
 class Mailer;
 }
 class COrvoDoc;
+class COrvoView;
 class ReportWindow;
+class wxDocManager;
 class wxMDIParentFrame;
 class wxPrintout;
+
+// Each report window of every document.
+void ForEachReportView(wxDocManager& manager, const std::function<void(COrvoView&)>& visit);
 
 class COrvoView : public wxView {
   public:
@@ -44,6 +50,8 @@ class COrvoView : public wxView {
 
     // View > Show seconds changed: the report is drawn again.
     void ShowSecondsChanged();
+    // The session's ayanamsa changed: the chart's Sun and the report follow.
+    void AyanamsaChanged();
 
     // Called after each drawing on the screen, with the time it took.
     std::function<void(double milliseconds)> onPainted;
@@ -63,54 +71,37 @@ class COrvoView : public wxView {
     void DrawReportOnScreen(wxDC& dc);
     void DrawHighlight(wxDC& dc);
     void RefreshOutline(int hit);
-    void MoveKeyHighlight(int to);
-    void ShowPointedPeriod(int hit);
+    void ShowStatus();
     double ZoomOfFrame() const;
     void RedrawReport();
     void SaveChart();
     void ShowTitle();
-    void OnNewWindow(wxCommandEvent& event);
+    void ShowAyanamsa() const;
+    // The plain text of the report of this window's chart, for Copy and mail: another window of
+    // the same document may show another level.
+    std::string ShownText();
 
-    // Data entry and the ayanamsa.
-    void BindDataCommands();
+    void OnNewWindow(wxCommandEvent& event);
     void OnEnterData(wxCommandEvent& event);
     void OnAyanamsa(wxCommandEvent& event);
-    void AyanamsaChanged(COrvoView* sender);
-    void ShowAyanamsa() const;
-
-    // Copy as plain text and the two mail commands.
-    void BindExportCommands();
+    void OnExportPeriods(wxCommandEvent& event);
     void OnCopyAsPlainText(wxCommandEvent& event);
     void OnEmailScreenAsText(wxCommandEvent& event);
     void OnEmailDataFile(wxCommandEvent& event);
     tarvella::app::Mailer* MailerOrSayNone() const;
-    // The plain text of the report of this window's chart, for Copy and mail: another window of
-    // the same document may show another level.
-    std::string ShownText();
-    // The report of a level of this window's chart as the screen, the text and the page show it.
-    tarvella::ReportModel ShownReport(tarvella::SunContext& sun, int level) const;
-
-    // File > Export periods.
-    void OnExportPeriods(wxCommandEvent& event);
 
     tarvella::Session& session_;
     PeriodExportChoice exportChoice_;
     wxMDIParentFrame* parentFrame_;
     ReportWindow* canvas_ = nullptr;
-    tarvella::ChartData chart_;
+    tarvella::ReportController controller_;
     tarvella::PrintState print_;
     // Print jobs under way: a preview and a print started from it overlap.
     int printJobs_ = 0;
     bool started_ = false;
-    int highlightRow_ = tarvella::kNoHighlight;
-    wxPoint highlightScroll_;
+    // Where the pointer was last, and the scroll position when the highlight was drawn.
     wxPoint lastMouse_;
-    // The event report outlines its columns only once the pointer moved over the new report.
-    bool eventHover_ = false;
-    // The highlight follows the keys until the pointer moves again.
-    bool keyboard_ = false;
-    int keyHighlight_ = tarvella::kNoHighlight;
-    int pointedPeriod_ = -1;  // the period the status bar names, -1 for none yet
+    wxPoint highlightScroll_;
     // The next paint finds how far the report's texts reach, for the scrollable area.
     bool measureExtent_ = true;
 };

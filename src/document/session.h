@@ -3,13 +3,18 @@
 // one instance and passes it down.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "core/ayanamsa.h"
 #include "core/sun_ephemeris.h"
 #include "document/chart_data.h"
 
 namespace tarvella {
+
+// What changed for every window at once.
+enum class SessionChange { Ayanamsa, ShowSeconds };
 
 struct Session {
     SunEphemeris ephemeris;
@@ -28,9 +33,19 @@ struct Session {
 
     SunContext Sun() { return SunContext{ephemeris, ayanamsa}; }
 
+    // Read from the preference file once a run: a window opened later must not bring back a
+    // file that an unsaved change left behind.
+    bool preferencesRead = false;
+    // Told of every change that all windows must follow; the application registers them, since
+    // the session knows no window.
+    std::vector<std::function<void(SessionChange)>> listeners;
+
     // The computation reads the deviation from the ayanamsa state; call after the preferences
     // change.
     void ApplyPreferences() { ayanamsa.deviation = preferences.ayanamsaDeviation; }
+    void Tell(SessionChange change) {
+        for (const auto& listener : listeners) listener(change);
+    }
 };
 
 }  // namespace tarvella

@@ -1,4 +1,4 @@
-#include "app/export.h"
+#include "app/clipboard_mail.h"
 
 #include <wx/app.h>
 #include <wx/clipbrd.h>
