@@ -594,8 +594,10 @@ StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, Chart
     std::optional<std::string> chartText;
     std::optional<ChartData> read;
     // A document opened from a file was checked to be a chart; anything else never reaches the
-    // last-data file, which holds the user's last chart.
-    if (doc.LoadedFromFile() && (read = ParseLastDataText(doc.ChartImage()))) {
+    // last-data file, which holds the user's last chart. A document that has an image from an
+    // earlier window keeps it too: after a failed write it is the only place of the newest chart.
+    if ((doc.LoadedFromFile() || !doc.ChartImage().empty()) &&
+        (read = ParseLastDataText(doc.ChartImage()))) {
         // Later windows and runs start from the document's chart. The chart itself comes from
         // the image, so a last-data file that cannot be written never puts another chart, and
         // later another image, into this document.
@@ -627,6 +629,12 @@ StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, Chart
         outcome.written = defaultChart() && outcome.written;
     }
 
+    // Once a run: the session's preferences are newer than a file whose save failed.
+    if (session.preferencesRead) {
+        ComputeSunFields(session, chart);
+        return outcome;
+    }
+    session.preferencesRead = true;
     const std::optional<std::string> prefText =
         ReadFilePrefix(session.prefFilePath, kMaxPreferenceText);
     const std::optional<Preferences> prefs =

@@ -127,9 +127,10 @@ struct StartOutcome {
 // The name a damaged data file is kept under, beside itself; an older copy is replaced.
 std::string DamagedCopyPath(const std::string& path);
 
-// A view's start: hands a document loaded from a file to the last-data file, reads the chart from
-// there and the preferences (defaults, written anew, for missing or damaged files; a damaged one
-// is first kept), and computes the Sun at birth and at the event.
+// A view's start: hands a document loaded from a file, or one whose image an earlier view made, to
+// the last-data file, else reads the chart from there; reads the preferences once a run (defaults,
+// written anew, for missing or damaged files; a damaged one is first kept); and computes the Sun
+// at birth and at the event.
 StartOutcome LoadChartAndPreferences(Session& session, ChartDocument& doc, ChartData& chart);
 
 }  // namespace tarvella

@@ -228,6 +228,7 @@ TEST_F(Files, DocumentFilesAndPreferenceFile) {
     LoadDocumentFile(large, empty.image + std::string(2000, ' '));
     EXPECT_EQ(large.image.size(), kMaxChartImage);
     WriteFileBytes(session.prefFilePath, kDefaultLastData);
+    session.preferencesRead = false;  // as the next run reads them
     LoadChartAndPreferences(session, large, chart);
     EXPECT_EQ(chart.level, 2);
     EXPECT_EQ(ReadFileBytes(session.lastDataPath), large.image);
@@ -341,6 +342,7 @@ TEST_F(Files, PipesLinksAndFoldersInPlaceOfTheDataFilesAreKeptAside) {
         }
         PlainDocument doc;
         ChartData chart;
+        session.preferencesRead = false;  // each case a run of its own
         const StartOutcome outcome = LoadChartAndPreferences(session, doc, chart);
         EXPECT_TRUE(outcome.written) << i;
         EXPECT_EQ(outcome.damagedCopies.size(), 2u) << i;
@@ -354,6 +356,32 @@ TEST_F(Files, PipesLinksAndFoldersInPlaceOfTheDataFilesAreKeptAside) {
             fs::remove_all(DamagedCopyPath(*path));
         }
     }
+}
+#endif
+
+#ifndef _WIN32
+// What a failed write left only in memory is not taken back from the older files by a later
+// window: the preferences are read once a run, and a document's own image is its chart.
+TEST_F(Files, LaterWindowsKeepWhatOnlyMemoryHolds) {
+    PlainDocument doc;
+    ChartData chart;
+    ASSERT_TRUE(LoadChartAndPreferences(session, doc, chart).written);
+    chart.level = 2;
+    session.preferences.ayanamsaDeviation = 53.005;
+    session.ApplyPreferences();
+    {
+        const FileSizeLimit nothing(0);
+        EXPECT_FALSE(SaveLastData(session, doc, chart));
+        EXPECT_FALSE(SavePreferences(session));
+    }
+    EXPECT_EQ(ReadFileBytes(session.lastDataPath), kDefaultLastData);
+    ChartData second;
+    EXPECT_TRUE(LoadChartAndPreferences(session, doc, second).written);
+    EXPECT_EQ(session.preferences.ayanamsaDeviation, 53.005);
+    EXPECT_EQ(session.ayanamsa.deviation, 53.005);
+    EXPECT_EQ(LastDataText(second), LastDataText(chart));
+    // And the last-data file follows the window's chart again.
+    EXPECT_EQ(ReadFileBytes(session.lastDataPath), LastDataText(chart));
 }
 #endif
 
@@ -378,9 +406,11 @@ TEST_F(Files, DamagedDataFilesAreKeptBesideThemselves) {
 
     // Sound files, and then a missing one, keep nothing; an empty one is kept, as any damage.
     PlainDocument later, fresh;
+    session.preferencesRead = false;  // each a run of its own
     EXPECT_TRUE(LoadChartAndPreferences(session, later, chart).damagedCopies.empty());
     std::filesystem::remove(session.lastDataPath);
     WriteFileBytes(session.prefFilePath, "");
+    session.preferencesRead = false;
     EXPECT_EQ(LoadChartAndPreferences(session, fresh, chart).damagedCopies,
               std::vector<std::string>{DamagedCopyPath(session.prefFilePath)});
     EXPECT_EQ(ReadFileBytes(DamagedCopyPath(session.prefFilePath)), "");

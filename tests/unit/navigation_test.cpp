@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "document/chart_files.h"
+#include "document/period_path.h"
+#include "test_support.h"
 #include "view/navigation.h"
+#include "view/period_status.h"
+#include "view/report_controller.h"
 
 namespace tarvella {
 namespace {
@@ -217,6 +222,111 @@ TEST(Navigation, KeyboardHighlightOverTheColumnsFound) {
     EventPath none;
     EXPECT_EQ(NextColumnHighlight(none, kNoHighlight, 1), 0);
     EXPECT_EQ(NextColumnHighlight(none, 0, 1), 0);
+}
+
+// A report window's controller over the default chart at `level`, on the generated table.
+struct Controlled {
+    Session session;
+    ReportController report{session};
+    explicit Controlled(int level) {
+        session.ephemeris.Open(TARVELLA_TEST_SUN_FILE);
+        SunContext sun = session.Sun();
+        report.Chart() = test::DefaultChartAt(sun, level);
+    }
+    // The report point of a row's middle as the screen shows it at `zoom`, scrolled by `scroll`.
+    ReportPoint Row(int row, double zoom, int scroll) const {
+        const OutlineBox box = RowOutline(row);
+        const int x = static_cast<int>(((box.left + box.right) / 2) * zoom);
+        const int y = static_cast<int>(((box.top + box.bottom) / 2 + 3) * zoom) - scroll;
+        return ReportPointAt(x, y, 0, scroll, zoom);
+    }
+};
+
+TEST(ReportController, KeysAndClicksWalkAlikeAtEveryZoom) {
+    Controlled keys(1);
+    const auto press = [&](std::initializer_list<ReportKey> walk) {
+        bool changed = false;
+        for (ReportKey key : walk) changed = keys.report.KeyPressed(key).chartChanged;
+        if (changed) keys.report.StartOver();
+        return keys.report.Chart().level;
+    };
+    using K = ReportKey;
+    EXPECT_EQ(press({K::Down, K::Down, K::Down, K::Return}), 2);
+    EXPECT_EQ(PathOf(keys.report.Chart()).index[0], 2);
+    EXPECT_EQ(press({K::Down, K::Down, K::Return}), 3);
+    EXPECT_EQ(press({K::Backspace}), 2);
+    EXPECT_EQ(press({K::Up, K::Return}), 1);  // from no highlight, Up goes to the link
+    EXPECT_EQ(press({K::Down, K::Return}), 2);
+    EXPECT_EQ(press({K::Home}), 1);
+    EXPECT_FALSE(keys.report.KeyPressed(K::Left).handled);  // the level reports have no columns
+    EXPECT_TRUE(keys.report.KeyPressed(K::Return).handled);
+
+    // The same walk by clicks at each zoom and scroll lands on the same chart.
+    for (double zoom : {0.5, 1.0, 1.5, 3.0}) {
+        for (int scroll : {0, 37}) {
+            Controlled clicks(1);
+            for (int row : {2, 1, kLevelUpRow, kLevelUpRow, 0, kLevelUpRow}) {
+                EXPECT_TRUE(clicks.report.Clicked(clicks.Row(row, zoom, scroll))) << zoom << row;
+                clicks.report.StartOver();
+            }
+            EXPECT_EQ(LastDataText(clicks.report.Chart()), LastDataText(keys.report.Chart()))
+                << zoom << " " << scroll;
+        }
+    }
+    // The box scrolled into view: down to its bottom, up to its top, not at all when in view.
+    const OutlineBox row11 = RowOutline(11);
+    EXPECT_EQ(ScrollToShow(row11, 2.0, 0, 300), row11.bottom * 2 - 300);
+    EXPECT_EQ(ScrollToShow(row11, 2.0, 900, 300), row11.top * 2);
+    EXPECT_EQ(ScrollToShow(row11, 1.0, 0, 600), 0);
+}
+
+TEST(ReportController, StatusNamesWhatIsPointedAtOnceAndTheHighlightFollowsThePointer) {
+    Controlled c(3);
+    EXPECT_FALSE(c.report.TakeStatus());
+    const ReportController::Move first = c.report.PointerMoved(c.Row(4, 1.0, 0), false);
+    EXPECT_TRUE(first.repaint);
+    EXPECT_EQ(first.to, 4);
+    EXPECT_EQ(c.report.TakeStatus(), RowStatusText(c.report.Report(), 4));
+    EXPECT_FALSE(c.report.TakeStatus());
+    // The paint outlines it; the same place again repaints nothing and says nothing new.
+    EXPECT_EQ(c.report.PaintedHighlight(c.Row(4, 1.0, 0)), 4);
+    EXPECT_FALSE(c.report.PointerMoved(c.Row(4, 1.0, 0), false).repaint);
+    EXPECT_TRUE(c.report.PointerMoved(c.Row(4, 1.0, 0), true).repaint);  // scrolled under it
+    EXPECT_FALSE(c.report.TakeStatus());
+    // The keys take the highlight; leaving the window then keeps what they named.
+    const ReportController::KeyResult down = c.report.KeyPressed(ReportKey::Down);
+    EXPECT_TRUE(down.highlightMoved);
+    EXPECT_EQ(down.from, 4);
+    EXPECT_EQ(down.to, 5);
+    EXPECT_EQ(c.report.TakeStatus(), RowStatusText(c.report.Report(), 5));
+    c.report.PointerLeft();
+    EXPECT_FALSE(c.report.TakeStatus());
+    // A click that divides starts over: nothing named, the report that of the new level.
+    EXPECT_TRUE(c.report.Clicked(c.Row(0, 1.0, 0)));
+    c.report.StartOver();
+    EXPECT_EQ(c.report.TakeStatus(), "");
+    EXPECT_EQ(c.report.Report().chart.level, 4);
+    // The model follows Show seconds without being told.
+    c.session.showSeconds = true;
+    EXPECT_TRUE(c.report.Report().seconds);
+}
+
+TEST(ReportController, TheEventReportWalksItsPathByColumns) {
+    Controlled c(kEventLevel);
+    EXPECT_FALSE(c.report.KeyPressed(ReportKey::Down).handled);
+    const EventPath path = c.report.Report().event;
+    ASSERT_EQ(path.tiersFound, kLowerTiers);
+    EXPECT_EQ(c.report.KeyPressed(ReportKey::Right).to, 0);
+    EXPECT_EQ(c.report.KeyPressed(ReportKey::Right).to, 1);
+    SunContext sun = c.session.Sun();
+    EXPECT_EQ(c.report.TakeStatus(), EventColumnStatusText(sun, c.report.Report(), 1));
+    // Return on the AD column opens the PDs of the event's AD, as a click on it does.
+    Controlled clicked(kEventLevel);
+    const OutlineBox ad = ColumnOutline(1);
+    EXPECT_TRUE(clicked.report.Clicked({(ad.left + ad.right) / 2, (ad.top + ad.bottom) / 2}));
+    EXPECT_TRUE(c.report.KeyPressed(ReportKey::Return).chartChanged);
+    EXPECT_EQ(c.report.Chart().level, 2);
+    EXPECT_EQ(LastDataText(c.report.Chart()), LastDataText(clicked.report.Chart()));
 }
 
 }  // namespace
