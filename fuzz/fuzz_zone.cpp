@@ -50,9 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
+    // An empty search gives the whole list every time: checked once, since the copy costs far more
+    // than the lookup.
     const std::string text = in.Rest();
+    static const bool wholeList = zone::FindZones(AllZones(), "").size() == AllZones().size();
+    if (!wholeList) std::abort();
+    if (text.empty()) return 0;
     const std::vector<zone::ZoneEntry> zones = zone::FindZones(AllZones(), text);
-    if (text.empty() && zones.size() != AllZones().size()) std::abort();
     const std::string wanted = Lower(text);
     for (const zone::ZoneEntry& z : zones) {
         const std::string fields =
