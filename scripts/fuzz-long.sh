@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Fuzzing to depth: every fuzz target for FUZZ_LONG_SECONDS (default 600), at most FUZZ_LONG_JOBS
-# (default 2) at a time, from the committed seeds in fuzz/corpus/<target>. What a run finds is
-# kept in a working corpus outside the repository (FUZZ_LONG_CORPUS, default
-# ~/.cache/tarvella-fuzz/<target>), so the next run goes on from there; FUZZ_LONG_MERGE=1 merges
-# into fuzz/corpus/<target> only the inputs that add coverage. A crash, hang or memory blow-up is
-# kept under the build's fuzz-long/ folder and the target goes on fuzzing for the rest of its
-# time. Ends with a table per target; fails when anything was found.
+# (default 2) at a time, from the committed seeds in fuzz/corpus/<target> and the dictionary
+# fuzz/dict/<target>.dict where there is one. What a run finds is kept in a working corpus outside
+# the repository (FUZZ_LONG_CORPUS, default ~/.cache/tarvella-fuzz/<target>), so the next run goes
+# on from there; FUZZ_LONG_MERGE=1 merges into fuzz/corpus/<target> only the inputs that add
+# coverage. A crash, hang or memory blow-up is kept under the build's fuzz-long/ folder and the
+# target goes on fuzzing for the rest of its time. Ends with a table per target; fails when
+# anything was found.
 set -euo pipefail
 seconds=${FUZZ_LONG_SECONDS:-600}
 jobs=${FUZZ_LONG_JOBS:-2}
@@ -29,14 +30,15 @@ mkdir -p "$out"
 # failures the runs that did not end well, with or without an input.
 run_target() {
   local name=$1 exe="$build/bin/fuzz_$1"
-  local work="$corpus/$name" artifacts="$out/$name" log
+  local work="$corpus/$name" artifacts="$out/$name" log dict=()
   mkdir -p "$work" "$artifacts"
+  if [[ -f fuzz/dict/$name.dict ]]; then dict=(-dict="fuzz/dict/$name.dict"); fi
   local start end=$(($(date +%s) + seconds)) runs=0 failures=0 round=0 left
   start=$(date +%s)
   while left=$((end - $(date +%s))); ((left > 0)); do
     round=$((round + 1))
     log="$out/$name.$round.log"
-    if ! "$exe" -max_total_time="$left" -timeout=5 -rss_limit_mb=2048 -print_final_stats=1 \
+    if ! "$exe" -max_total_time="$left" -timeout=5 -rss_limit_mb=2048 -print_final_stats=1 "${dict[@]}" \
          -artifact_prefix="$artifacts/" "$work" "fuzz/corpus/$name" >"$log" 2>&1; then
       failures=$((failures + 1))
       sleep 1  # a target that fails at once would spin

@@ -16,10 +16,11 @@ fi
 # Two targets at a time, each on its own core, so that more targets take no longer.
 run_target() {
   local name=$1 exe="$build/bin/fuzz_$1"
-  local work="$build/corpus/$name" log="$build/$name.log" runs
+  local work="$build/corpus/$name" log="$build/$name.log" runs dict=()
   mkdir -p "$work" "$build/artifacts/$name"
+  if [[ -f fuzz/dict/$name.dict ]]; then dict=(-dict="fuzz/dict/$name.dict"); fi
   # New inputs go to the build's corpus; the committed seeds are only read.
-  if "$exe" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=2048 -print_final_stats=1 \
+  if "$exe" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=2048 -print_final_stats=1 "${dict[@]}" \
        -artifact_prefix="$build/artifacts/$name/" "$work" "fuzz/corpus/$name" >"$log" 2>&1; then
     runs=$(grep -Eo 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -Eo '[0-9]+$' || echo '?')
     echo "fuzz $name: $runs executions in ${seconds} s, no failure" >"$build/$name.result"
