@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Input in(data, size);
     const auto flags = in.Take<std::uint8_t>();
     int depth = in.Take<std::int8_t>();
-    if (depth > 2) depth = 1 + depth % 2;
+    // Depth 2 is 13 times the work of depth 1: only the byte 2 asks for it.
+    if (depth > 2) depth = 1;
     const int choice = in.Take<std::int8_t>();
     const auto stopAfter = in.Take<std::uint16_t>();
     ExportFormat format = ExportFormat::Csv;
