@@ -4,7 +4,7 @@ BUILD ?= build
 BUILD_SAN ?= build-sanitize
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test test-unit test-sanitize test-fuzz fuzz run bench format install clean \
+.PHONY: all deps configure build test test-unit test-sanitize test-fuzz fuzz fuzz-long run bench format install clean \
         windows test-windows
 
 all: build
@@ -40,6 +40,12 @@ fuzz: deps
 
 test-fuzz: deps
 	scripts/fuzz.sh 20
+
+# Fuzzing to depth (not in make test): every target for FUZZ_LONG_SECONDS (600) each, two at a
+# time, keeping what it finds in ~/.cache/tarvella-fuzz; FUZZ_LONG_MERGE=1 merges new coverage
+# into fuzz/corpus/.
+fuzz-long: deps
+	scripts/fuzz-long.sh
 
 test: test-unit test-sanitize test-fuzz
 
