@@ -13,7 +13,9 @@
 // the test program's own place in it, which has the installation's shape.
 #undef TARVELLA_TEST_SUN_FILE
 #undef TARVELLA_TEST_CLI
+#undef TARVELLA_TEST_PLACES_FILE
 #define TARVELLA_TEST_SUN_FILE (::tarvella::test::BesideTests("../share/tarvella/18002099.sun"))
+#define TARVELLA_TEST_PLACES_FILE (::tarvella::test::BesideTests("../share/tarvella/places.dat"))
 #define TARVELLA_TEST_CLI (::tarvella::test::BesideTests("tarvella-cli.exe"))
 #endif
 
