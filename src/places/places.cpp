@@ -453,11 +453,29 @@ Resolution ResolvePlace(const Atlas& atlas, std::string_view text) {
         if (m.kind != matches.front().kind) break;
         result.candidates.push_back(m.index);
     }
+    if (coordinates && result.candidates.size() > 1) {
+        const auto distance = [&](std::uint32_t i) {
+            const Place p = atlas.place(i);
+            return std::hypot(p.latitude - latitude, p.longitude - longitude);
+        };
+        std::stable_sort(
+            result.candidates.begin(), result.candidates.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return distance(a) < distance(b); });
+        if (distance(result.candidates[0]) < distance(result.candidates[1])) {
+            result.candidates.resize(1);
+        }
+    }
     if (result.candidates.size() == 1) {
         result.found = true;
         result.chosen = result.candidates.front();
     }
     return result;
+}
+
+std::string PlaceReference(const Place& place) {
+    char numbers[64];
+    std::snprintf(numbers, sizeof numbers, ", %.5f, %.5f", place.latitude, place.longitude);
+    return PlaceLabel(place) + numbers;
 }
 
 }  // namespace tarvella::places

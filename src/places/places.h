@@ -106,14 +106,18 @@ std::string DescribePlaceProblem(const Place& place, const zone::LocalTime& loca
                                  const PlaceLookup& found);
 
 // The place a text names, as the command line takes it: the name, then optionally state and
-// country (each a part of either, after a comma) or the latitude and longitude (two numbers
-// after commas). `chosen` is the place when exactly one fits best; else `candidates` holds the
-// best ones (none for an unknown place).
+// country (each a part of either, after a comma) and the latitude and longitude (two numbers
+// after commas; of several places that fit, the nearest). `chosen` is the place when exactly one
+// fits best; else `candidates` holds the best ones (none for an unknown place).
 struct Resolution {
     bool found = false;
     std::uint32_t chosen = 0;
     std::vector<std::uint32_t> candidates;
 };
 Resolution ResolvePlace(const Atlas& atlas, std::string_view text);
+
+// The text that ResolvePlace takes back to this place: "Pune, Maharashtra, India, 18.51957,
+// 73.85535". It holds commas, which no zone name does.
+std::string PlaceReference(const Place& place);
 
 }  // namespace tarvella::places

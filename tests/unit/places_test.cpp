@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "places/places_file.h"
 #include "test_support.h"
@@ -15,12 +16,7 @@ namespace tarvella::places {
 namespace {
 
 const Atlas& Generated() {
-    static const Atlas* atlas = [] {
-        auto* a = new Atlas;
-        EXPECT_EQ(a->Open(TARVELLA_TEST_PLACES_FILE), PlacesStatus::Ok) << a->problem();
-        return a;
-    }();
-    return *atlas;
+    return test::GeneratedAtlas();
 }
 
 std::string Label(std::uint32_t index) {
@@ -62,6 +58,27 @@ TEST(PlaceSearch, NamesakesAreToldApartByStateCountryOrCoordinates) {
     const Place ma =
         Generated().place(ResolvePlace(Generated(), "Springfield, Massachusetts").chosen);
     EXPECT_EQ(ma.zone, "America/New_York");
+}
+
+// What "Enter Data" remembers of a place finds that place again, namesakes of one name, state
+// and country included.
+TEST(PlaceSearch, AReferenceFindsItsPlaceAgain) {
+    const Atlas& atlas = Generated();
+    std::map<std::string, int> labels;
+    for (std::uint32_t i = 0; i < atlas.size(); ++i) ++labels[PlaceLabel(atlas.place(i))];
+    int twins = 0;
+    for (std::uint32_t i = 0; i < atlas.size(); ++i) {
+        const Place p = atlas.place(i);
+        const bool twin = labels[PlaceLabel(p)] > 1;
+        if (!twin && i % 97 != 0) continue;
+        twins += twin;
+        const Resolution r = ResolvePlace(atlas, PlaceReference(p));
+        ASSERT_TRUE(r.found) << PlaceReference(p);
+        EXPECT_EQ(r.chosen, i) << PlaceReference(p);
+    }
+    EXPECT_GT(twins, 0);
+    EXPECT_EQ(PlaceReference(atlas.place(ResolvePlace(atlas, "Pune").chosen)),
+              "Pune, Maharashtra, India, 18.51957, 73.85535");
 }
 
 TEST(PlaceSearch, CaseDiacriticsFormerNamesAndOrder) {

@@ -7,6 +7,7 @@
 
 #include "core/sun_ephemeris.h"
 #include "document/chart_data.h"
+#include "places/places.h"
 
 #ifdef _WIN32
 // Paths of the build host mean nothing to a Windows program: there the build tree is found from
@@ -26,6 +27,9 @@ std::string BesideTests(const std::string& relative);
 
 // The table written by the build, opened once for the whole test run.
 const SunEphemeris& GeneratedTable();
+
+// The places file written by the build, opened once.
+const places::Atlas& GeneratedAtlas();
 
 // A fresh directory under the system's temporary directory, removed by the destructor.
 class ScratchDir {
