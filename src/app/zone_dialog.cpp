@@ -43,7 +43,7 @@ class CZoneDlg : public wxDialog {
         filter_ = new wxTextCtrl(this, wxID_ANY, "", wxDefaultPosition, wxDefaultSize,
                                  wxTE_PROCESS_ENTER);
         top->Add(filter_, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 2 * gap);
-        list_ = new wxListBox(this, wxID_ANY, wxDefaultPosition, FromDIP(wxSize(640, 320)));
+        list_ = new wxListBox(this, wxID_ANY, wxDefaultPosition, FromDIP(wxSize(780, 320)));
         top->Add(list_, 1, wxEXPAND | wxALL, 2 * gap);
         top->Add(CreateStdDialogButtonSizer(wxOK | wxCANCEL), 0, wxEXPAND | wxALL, 2 * gap);
         SetSizerAndFit(top);
