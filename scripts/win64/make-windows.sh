@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # make windows: the Windows programs cross-built with mingw-w64, and dist/tarvella-<version>-win64.zip.
 # Third-party libraries come from ~/.cache/tarvella-win64 (built there once, see build-deps.sh);
-# the Sun table from the native build's generator, as the file is the same on every platform.
+# the Sun table and the places file from the native build's generators, as the files are the same
+# on every platform.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$top"
 build=${BUILD_WIN64:-build-win64}
 native=${BUILD:-build}
 scripts/install-deps.sh scripts/win64/debian-packages.txt
-cmake --build "$native" --target sun_table >/dev/null
+cmake --build "$native" --target sun_table places_file >/dev/null
 
 prefixes=$(scripts/win64/build-deps.sh | tail -1)
 wx=${prefixes%%;*}
@@ -22,7 +23,8 @@ fi
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DTARVELLA_BENCH=OFF "-DTARVELLA_WIN64_PREFIXES=$prefixes" \
   -DwxWidgets_CONFIG_EXECUTABLE="$wx/bin/wx-config" \
-  -DTARVELLA_HOST_SUN_FILE="$top/$native/share/tarvella/18002099.sun" >"$build/configure.log" 2>&1 ||
+  -DTARVELLA_HOST_SUN_FILE="$top/$native/share/tarvella/18002099.sun" \
+  -DTARVELLA_HOST_PLACES_FILE="$top/$native/share/tarvella/places.dat" >"$build/configure.log" 2>&1 ||
   { cat "$build/configure.log"; exit 1; }
 echo "$prefixes" >"$build/prefixes"
 cmake --build "$build" -j "$(nproc)"
@@ -34,7 +36,7 @@ rm -rf "$stage" "dist/$name.zip"
 mkdir -p "$stage/bin" "$stage/share/tarvella" "$stage/share/doc/tarvella"
 cp "$build/bin/tarvella.exe" "$build/bin/tarvella-cli.exe" "$stage/bin/"
 x86_64-w64-mingw32-strip "$stage/bin/"*.exe
-cp "$build/share/tarvella/18002099.sun" "$stage/share/tarvella/"
+cp "$build/share/tarvella/18002099.sun" "$build/share/tarvella/places.dat" "$stage/share/tarvella/"
 cp -r "$build/share/zoneinfo" "$stage/share/"
 # Help Topics opens the README beside the program's data, as on Linux.
 cp README.md "$stage/share/doc/tarvella/"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # make test-windows: the Windows build under Wine, in a fresh Wine prefix: the unit tests; the
 # reports of tarvella-cli.exe against the Linux tarvella-cli, byte for byte, for random charts at
-# every level; the zip's file-type command; and the program on Xvfb (see tests/windows/gui.sh).
+# every level, and its periods, zones and places; the zip's file-type command; and the program on Xvfb (see tests/windows/gui.sh).
 set -euo pipefail
 # One X display for the whole run: Wine's desktop process, started with the prefix, keeps the
 # display it started with.
@@ -83,7 +83,7 @@ else
   bad "tarvella-cli.exe report: $differ of $((charts * 6)) reports differ from Linux"
 fi
 
-# The period tree and the zones, which read the zone database the zip carries: a third of the
+# The period tree, the zones and the places, which read the zone database the zip carries: a third of the
 # charts in each format down to the sub-sub-periods, some of them with named zones, and the zone
 # list, whole and searched; standard error too, where a named zone cannot give the local time.
 zones=(Asia/Kolkata Europe/London America/New_York Australia/Sydney)
@@ -95,6 +95,13 @@ for ((i = 1; i <= periods; ++i)); do
   echo "$args"
 done >"$work/periods.args"
 printf '%s\n' "zones" "zones India" "zones london" "periods --depth 5 --format csv" >>"$work/periods.args"
+# Places, which read the places file the zip carries: lists with diacritics and namesakes,
+# reports and periods by place (a former name, a fuller text, coordinates), and the errors of an
+# ambiguous and an unknown place. Each text is one word for the batch file.
+printf '%s\n' "places pune" "places paulo" "places Springfield" "places Bombay" \
+  "report --birth-place Poona --event-place Springfield,Missouri --level 6" \
+  "periods $work/charts/chart-1.vkt --depth 2 --birth-place Springfield,37.215,-93.298" \
+  "report --birth-place Springfield" "report --event-place Xqzzyville" >>"$work/periods.args"
 i=0
 while read -r args; do
   i=$((i + 1))
@@ -123,9 +130,9 @@ for ((j = 1; j <= i; ++j)); do
   fi
 done
 if [[ $differ -eq 0 ]]; then
-  ok "tarvella-cli.exe periods and zones: $i runs ($periods charts in three formats, half with named zones; the zone list; depth 5) byte for byte as on Linux"
+  ok "tarvella-cli.exe periods, zones and places: $i runs ($periods charts in three formats, half with named zones; the zone list; depth 5; places listed and reported by) byte for byte as on Linux"
 else
-  bad "tarvella-cli.exe periods and zones: $differ of $i runs differ from Linux"
+  bad "tarvella-cli.exe periods, zones and places: $differ of $i runs differ from Linux"
 fi
 
 # The zip as a user unpacks it: the file type registered for this user points into it.
@@ -147,6 +154,12 @@ if wine "$folder/bin/tarvella-cli.exe" report >"$work/zip-report.txt" 2>&1 &&
   ok "the unpacked zip's tarvella-cli.exe finds its Sun table and reports"
 else
   bad "the unpacked zip's tarvella-cli.exe"
+fi
+if wine "$folder/bin/tarvella-cli.exe" report --birth-place Poona >"$work/zip-place.txt" 2>&1 &&
+   cmp -s "$work/zip-place.txt" <("$native/bin/tarvella-cli" report --birth-place Poona); then
+  ok "the unpacked zip's tarvella-cli.exe finds its places file"
+else
+  bad "the unpacked zip's tarvella-cli.exe with --birth-place: $(head -c 300 "$work/zip-place.txt")"
 fi
 
 # The program itself on a virtual display.

@@ -234,12 +234,10 @@ wxSizer* CDataDlg::MakeZonePicker(ZonePick& pick, wxSizer* zoneRow, wxChoice* mo
     pick.west = west;
     // Each with a key of its own: Alt+Z for the birth, Alt+N for the event.
     auto* choose = new wxButton(this, wxID_ANY,
-                                &pick == &birthPick_ ? "&Zone by name..." : "Zone by &name...");
+                                &pick == &birthPick_ ? "Place or &zone..." : "Place or zo&ne...");
     choose->Bind(wxEVT_BUTTON, [this, &pick](wxCommandEvent&) {
-        const std::string name = ChooseZone(this, pick.name);
-        if (name.empty()) return;
-        pick.name = name;
-        pick.option = -1;
+        const std::string reference = ChooseZone(this, pick.state.Reference());
+        if (reference.empty() || !pick.state.PickReference(reference, PlacesAtlas())) return;
         UpdatePick(pick);
     });
     zoneRow->Add(choose, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 3 * gap);
@@ -253,8 +251,7 @@ wxSizer* CDataDlg::MakeZonePicker(ZonePick& pick, wxSizer* zoneRow, wxChoice* mo
     for (int i = 0; i < 2; ++i) {
         pick.options[i] = new wxButton(this, wxID_ANY, "");
         pick.options[i]->Bind(wxEVT_BUTTON, [this, &pick, i](wxCommandEvent&) {
-            pick.option = i;
-            FillZone(pick, (i == 0 ? pick.lookup.first : pick.lookup.second).eastSeconds);
+            if (const std::optional<int> east = pick.state.Choose(i)) FillZone(pick, *east);
             UpdatePick(pick);
         });
         pick.problemRow->Add(pick.options[i], 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
@@ -270,13 +267,13 @@ void CDataDlg::BindZonePick(ZonePick& pick) {
     // Each passes the event on, for the note under the event.
     for (int id : {pick.dayId, pick.yearId, pick.hourId, pick.minuteId}) {
         edits_.at(id)->Bind(wxEVT_TEXT, [this, &pick](wxCommandEvent& e) {
-            pick.option = -1;
+            pick.state.ResetOption();
             UpdatePick(pick);
             e.Skip();
         });
     }
     pick.month->Bind(wxEVT_CHOICE, [this, &pick](wxCommandEvent& e) {
-        pick.option = -1;
+        pick.state.ResetOption();
         UpdatePick(pick);
         e.Skip();
     });
@@ -305,32 +302,17 @@ std::optional<zone::LocalTime> CDataDlg::LocalTimeOf(const ZonePick& pick) const
 }
 
 void CDataDlg::UpdatePick(ZonePick& pick) {
-    using Kind = zone::Lookup::Kind;
-    pick.problem.clear();
-    bool choosing = false;
-    // Until the moment reads as one, the fields keep the offset they have.
-    const std::optional<zone::LocalTime> local = LocalTimeOf(pick);
-    if (!pick.name.empty() && local) {
-        pick.lookup = zone::LookupOffset(zone::ZoneDatabase{}, pick.name, *local);
-        if (pick.lookup.kind == Kind::Unique) {
-            FillZone(pick, pick.lookup.first.eastSeconds);
-        } else {
-            pick.problem = zone::DescribeProblem(pick.name, *local, pick.lookup);
-            choosing = pick.lookup.kind == Kind::Ambiguous || pick.lookup.kind == Kind::Nonexistent;
-            if (choosing && pick.option < 0) pick.problem += " Choose one.";
-        }
+    if (const std::optional<int> east = pick.state.Update(LocalTimeOf(pick))) {
+        FillZone(pick, *east);
     }
-    pick.nameLabel->SetLabel(wxString::FromUTF8(pick.name));
-    pick.problemText->SetLabel(wxString::FromUTF8(pick.problem));
+    pick.nameLabel->SetLabel(wxString::FromUTF8(pick.state.Label()));
+    pick.problemText->SetLabel(wxString::FromUTF8(pick.state.Problem()));
     pick.problemText->Wrap(FromDIP(360));
     for (int i = 0; i < 2; ++i) {
-        const zone::Offset& o = i == 0 ? pick.lookup.first : pick.lookup.second;
-        const std::string text =
-            zone::FormatOffset(o.eastSeconds) + (o.daylightSaving ? " (daylight saving)" : "");
-        pick.options[i]->SetLabel(wxString::FromUTF8((pick.option == i ? "\u2713 " : "") + text));
-        pick.options[i]->Show(choosing);
+        pick.options[i]->SetLabel(wxString::FromUTF8(pick.state.OptionLabel(i)));
+        pick.options[i]->Show(pick.state.Choosing());
     }
-    GetSizer()->Show(pick.problemRow, !pick.problem.empty(), true);
+    GetSizer()->Show(pick.problemRow, !pick.state.Problem().empty(), true);
     Layout();
     GetSizer()->SetSizeHints(this);
 }
@@ -348,45 +330,20 @@ void CDataDlg::FillZone(ZonePick& pick, int eastSeconds) {
 }
 
 void CDataDlg::DropPick(ZonePick& pick) {
-    if (pick.name.empty()) return;
-    pick.name.clear();
-    pick.option = -1;
+    if (!pick.state.Picked()) return;
+    pick.state.Drop();
     UpdatePick(pick);
 }
 
-void CDataDlg::KeepPickIfItMatches(ZonePick& pick, const std::string& name) {
-    const std::optional<zone::LocalTime> local = LocalTimeOf(pick);
-    if (name.empty() || !local) return;
-    const zone::Lookup l = zone::LookupOffset(zone::ZoneDatabase{}, name, *local);
-    const auto fieldsOf = [](int eastSeconds) {
-        ZoneSpec spec;
-        std::string hours, minutes;
-        int west = -1;
-        if (zone::ZoneSpecFromOffset(eastSeconds, spec)) FillZoneFields(spec, hours, minutes, west);
-        return hours + " " + minutes + " " + std::to_string(west);
-    };
-    const std::string shown = std::string(edits_.at(pick.hoursId)->GetValue().utf8_str()) + " " +
-                              std::string(edits_.at(pick.minutesId)->GetValue().utf8_str()) + " " +
-                              std::to_string(pick.west->GetValue() ? 1 : 0);
-    using Kind = zone::Lookup::Kind;
-    const bool twoOffsets = l.kind == Kind::Ambiguous || l.kind == Kind::Nonexistent;
-    for (int i = 0; i < (twoOffsets ? 2 : 1); ++i) {
-        if (l.kind != Kind::Unique && !twoOffsets) break;
-        if (fieldsOf((i == 0 ? l.first : l.second).eastSeconds) != shown) continue;
-        pick.name = name;
-        pick.option = twoOffsets ? i : -1;
-        UpdatePick(pick);
-        return;
-    }
+void CDataDlg::KeepPickIfItMatches(ZonePick& pick, const std::string& reference) {
+    if (reference.empty()) return;
+    pick.state.KeepIfItMatches(reference, PlacesAtlas(), LocalTimeOf(pick),
+                               std::string(edits_.at(pick.hoursId)->GetValue().utf8_str()),
+                               std::string(edits_.at(pick.minutesId)->GetValue().utf8_str()),
+                               pick.west->GetValue() ? 1 : 0);
+    if (pick.state.Picked()) UpdatePick(pick);
 }
 
-bool CDataDlg::PickUnresolved(const ZonePick& pick) const {
-    using Kind = zone::Lookup::Kind;
-    if (pick.name.empty() || pick.problem.empty()) return false;
-    const bool twoOffsets =
-        pick.lookup.kind == Kind::Ambiguous || pick.lookup.kind == Kind::Nonexistent;
-    return !twoOffsets || pick.option < 0;
-}
 DataEntryForm CDataDlg::ReadControls() const {
     DataEntryForm f;
     const auto text = [&](int id) { return std::string(edits_.at(id)->GetValue().utf8_str()); };
@@ -419,11 +376,11 @@ DataEntryForm CDataDlg::ReadControls() const {
 }
 
 bool CDataDlg::Exchange() {
-    // A zone picked by name gives no offset by itself where the time is skipped or repeated.
+    // A zone or place picked gives no offset by itself where the time is skipped or repeated.
     for (const ZonePick* pick : {&birthPick_, &eventPick_}) {
-        if (!PickUnresolved(*pick)) continue;
-        wxMessageBox(wxString::FromUTF8(pick->problem), "Tarvella", wxOK | wxICON_EXCLAMATION,
-                     this);
+        if (!pick->state.Unresolved()) continue;
+        wxMessageBox(wxString::FromUTF8(pick->state.Problem()), "Tarvella",
+                     wxOK | wxICON_EXCLAMATION, this);
         return false;
     }
     const std::optional<FieldFailure> failure = ChartFromForm(ReadControls(), result_);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "document/field_exchange.h"
+#include "view/zone_pick.h"
 #include "zone/zone.h"
 
 class wxButton;
@@ -18,7 +19,8 @@ class wxSizer;
 class wxStaticText;
 class wxTextCtrl;
 
-// The time zones last picked by name for the birth and the event; empty where entered by hand.
+// The time zones or places last picked for the birth and the event, as ZonePick::Reference gives
+// them; empty where entered by hand.
 struct ZoneNames {
     std::string birth;
     std::string event;
@@ -36,14 +38,16 @@ class CDataDlg : public wxDialog {
 
     // The chart with the entered values; complete once the dialog ended with OK.
     const tarvella::ChartData& Result() const { return result_; }
-    ZoneNames PickedZones() const { return {birthPick_.name, eventPick_.name}; }
+    ZoneNames PickedZones() const {
+        return {birthPick_.state.Reference(), eventPick_.state.Reference()};
+    }
 
     // Reads the controls into the result; on a failure shows its message, puts the focus in that
     // field with its text selected and returns false, leaving the result as it was.
     bool Exchange();
 
   private:
-    // A zone picked by name for one moment, and the controls it reads and fills.
+    // A zone or place picked for one moment, and the controls it reads and fills.
     struct ZonePick {
         ZonePick(int day, int year, int hour, int minute, int zoneHours, int zoneMinutes)
             : dayId(day),
@@ -56,10 +60,7 @@ class CDataDlg : public wxDialog {
         wxChoice* month = nullptr;
         wxRadioButton* east = nullptr;
         wxRadioButton* west = nullptr;
-        std::string name;  // empty: the zone is entered by hand
-        tarvella::zone::Lookup lookup;
-        int option = -1;  // of a time skipped or repeated, the offset chosen: 0 or 1
-        std::string problem;
+        tarvella::ZonePick state;
         wxStaticText* nameLabel = nullptr;
         wxStaticText* problemText = nullptr;
         wxButton* options[2] = {nullptr, nullptr};
@@ -74,9 +75,8 @@ class CDataDlg : public wxDialog {
     void UpdatePick(ZonePick& pick);
     void FillZone(ZonePick& pick, int eastSeconds);
     void DropPick(ZonePick& pick);
-    // On opening: the name stays picked only where it gives the chart's own offset.
-    void KeepPickIfItMatches(ZonePick& pick, const std::string& name);
-    bool PickUnresolved(const ZonePick& pick) const;
+    // On opening: the pick stays only where it gives the chart's own offset.
+    void KeepPickIfItMatches(ZonePick& pick, const std::string& reference);
 
     tarvella::DataEntryForm ReadControls() const;
     void UpdateEventNote();

@@ -19,6 +19,7 @@
 #include "document/chart_files.h"
 #include "document/field_exchange.h"
 #include "engine/report_model.h"
+#include "places/places.h"
 #include "view/period_export.h"
 #include "view/report_text.h"
 #include "zone/zone.h"
@@ -33,9 +34,10 @@ const char* const kSigns[12] = {"Aries",       "Taurus",    "Gemini",   "Cancer"
 
 constexpr const char* kUsage =
     "usage: tarvella-cli sun | report [CHART.vkt] [--level N] [--ayanamsa N | --pref FILE] "
-    "[--birth-zone NAME] [--event-zone NAME] | periods [CHART.vkt] [--depth D] "
-    "[--format csv|json|ics] [--ayanamsa N | --pref FILE] [--birth-zone NAME] "
-    "[--event-zone NAME] | zones [TEXT]";
+    "[--birth-zone NAME | --birth-place TEXT] [--event-zone NAME | --event-place TEXT] | "
+    "periods [CHART.vkt] [--depth D] [--format csv|json|ics] [--ayanamsa N | --pref FILE] "
+    "[--birth-zone NAME | --birth-place TEXT] [--event-zone NAME | --event-place TEXT] | "
+    "zones [TEXT] | places TEXT";
 
 int Fail(int code, const std::string& message) {
     std::fprintf(stderr, "tarvella-cli: %s\n", message.c_str());
@@ -78,6 +80,8 @@ struct ReportOptions {
     std::string prefPath;
     std::string birthZone;  // empty: the chart's own offset
     std::string eventZone;
+    std::string birthPlace;  // empty: no place
+    std::string eventPlace;
     bool periods = false;  // the periods command: --depth and --format instead of --level
     int depth = 5;
     ExportFormat format = ExportFormat::Csv;
@@ -90,7 +94,7 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
         const bool hasValue = i + 1 < argc;
         const bool own = o.periods ? arg == "--depth" || arg == "--format" : arg == "--level";
         if (own || arg == "--ayanamsa" || arg == "--pref" || arg == "--birth-zone" ||
-            arg == "--event-zone") {
+            arg == "--event-zone" || arg == "--birth-place" || arg == "--event-place") {
             if (!hasValue) return std::string(arg) + " needs a value";
             const std::string_view value = argv[++i];
             // Empty is not a zone or a file, and must not pass for a value left out.
@@ -101,6 +105,10 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
                 o.birthZone = value;
             } else if (arg == "--event-zone") {
                 o.eventZone = value;
+            } else if (arg == "--birth-place") {
+                o.birthPlace = value;
+            } else if (arg == "--event-place") {
+                o.eventPlace = value;
             } else if (arg == "--depth") {
                 if (!ParseInt(value, o.depth) || o.depth < 1 || o.depth > kTreeTiers) {
                     return "--depth must be 1..5";
@@ -127,6 +135,12 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
         }
     }
     if (o.ayanamsaGiven && !o.prefPath.empty()) return "give either --ayanamsa or --pref";
+    if (!o.birthZone.empty() && !o.birthPlace.empty()) {
+        return "give either --birth-zone or --birth-place";
+    }
+    if (!o.eventZone.empty() && !o.eventPlace.empty()) {
+        return "give either --event-zone or --event-place";
+    }
     return {};
 }
 
@@ -161,6 +175,50 @@ std::string ZoneByName(const std::string& name, const ChartMoment& moment, ZoneS
     if (found.kind != zone::Lookup::Kind::Unique) return zone::DescribeProblem(name, local, found);
     zone = ZoneThroughFields(found.zone);
     return {};
+}
+
+// The places file beside the program; an empty result means it was read.
+std::string OpenPlaces(places::Atlas& atlas) {
+    const std::string path = places::PlacesFilePathFor(ExecutablePath());
+    return places::DescribeStatus(atlas.Open(path), path, atlas);
+}
+
+// The one place the text names, in force at the moment's local date and time, as a zone by name.
+// An empty result means it was found; an ambiguous text lists its candidates, one a line.
+std::string ZoneByPlace(const places::Atlas& atlas, const std::string& text,
+                        const ChartMoment& moment, ZoneSpec& zone) {
+    const places::Resolution r = places::ResolvePlace(atlas, text);
+    if (r.candidates.empty()) return "There is no place \"" + text + "\".";
+    if (!r.found) {
+        std::string message = "\"" + text +
+                              "\" names several places; give the state, the country or the "
+                              "latitude and longitude after commas:";
+        for (std::uint32_t i : r.candidates) {
+            message += "\n  " + places::CandidateText(atlas.place(i));
+        }
+        return message;
+    }
+    const places::Place place = atlas.place(r.chosen);
+    const zone::LocalTime local{moment.year, moment.month, moment.day, moment.hour, moment.minute};
+    const places::PlaceLookup found = places::LookupPlaceOffset(zone::ZoneDatabase{}, place, local);
+    if (found.lookup.kind != zone::Lookup::Kind::Unique) {
+        return places::DescribePlaceProblem(place, local, found);
+    }
+    zone = ZoneThroughFields(found.lookup.zone);
+    return {};
+}
+
+int RunPlaces(const char* text) {
+    places::Atlas atlas;
+    if (const std::string error = OpenPlaces(atlas); !error.empty()) return Fail(1, error);
+    for (const places::Match& m : atlas.Search(text, atlas.size())) {
+        const places::Place p = atlas.place(m.index);
+        std::printf("%.*s\t%.*s\t%.*s\t%.5f\t%.5f\t%.*s\n", static_cast<int>(p.name.size()),
+                    p.name.data(), static_cast<int>(p.state.size()), p.state.data(),
+                    static_cast<int>(p.country.size()), p.country.data(), p.latitude, p.longitude,
+                    static_cast<int>(p.zone.size()), p.zone.data());
+    }
+    return std::fflush(stdout) == 0 ? 0 : Fail(1, "cannot write the list");
 }
 
 int RunZones(int argc, char** argv) {
@@ -204,6 +262,18 @@ std::string PrepareChart(SunContext& sun, const ReportOptions& o, ChartData& cha
                                       std::tuple{&o.eventZone, &chart.event, &chart.eventZone}}) {
         if (name->empty()) continue;
         if (std::string error = ZoneByName(*name, *moment, *zone); !error.empty()) return error;
+    }
+    if (!o.birthPlace.empty() || !o.eventPlace.empty()) {
+        places::Atlas atlas;
+        if (std::string error = OpenPlaces(atlas); !error.empty()) return error;
+        for (auto [text, moment, zone] :
+             {std::tuple{&o.birthPlace, &chart.birth, &chart.birthZone},
+              std::tuple{&o.eventPlace, &chart.event, &chart.eventZone}}) {
+            if (text->empty()) continue;
+            if (std::string error = ZoneByPlace(atlas, *text, *moment, *zone); !error.empty()) {
+                return error;
+            }
+        }
     }
 
     if (!ComputeSunPosition(sun, chart.birth, chart.birthZone)) {
@@ -262,6 +332,7 @@ int main(int argc, char** argv) {
         return Written("the version");
     }
     if (command == "zones" && argc <= 3) return RunZones(argc, argv);
+    if (command == "places" && argc == 3) return RunPlaces(argv[2]);
     ReportOptions options;
     options.periods = command == "periods";
     if (command == "report" || command == "periods") {

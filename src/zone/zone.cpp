@@ -40,7 +40,9 @@ double UsableMinute(double minute) {
     return std::isfinite(minute) ? std::clamp(minute, 0.0, 60.0) : 0.0;
 }
 
-std::string LocalText(const LocalTime& t) {
+}  // namespace
+
+std::string LocalTimeText(const LocalTime& t) {
     char text[64];
     const char* month = t.month >= 1 && t.month <= 12
                             ? MonthAbbreviations[static_cast<std::size_t>(t.month - 1)]
@@ -49,6 +51,8 @@ std::string LocalText(const LocalTime& t) {
                   static_cast<int>(std::floor(UsableMinute(t.minute))), t.day, month, t.year);
     return text;
 }
+
+namespace {
 
 std::string OffsetText(const Offset& o) {
     return FormatOffset(o.eastSeconds) + (o.daylightSaving ? " (daylight saving)" : "");
@@ -118,19 +122,47 @@ std::string FormatOffset(int eastSeconds) {
     return std::string(text) + (eastSeconds < 0 ? " W" : " E");
 }
 
-Lookup LookupOffset(const ZoneDatabase& db, std::string_view name, const LocalTime& local) {
-    Lookup result;
-    cctz::time_zone tz;
-    const std::string path = db.directory + "/" + std::string(name);
-    if (!PlausibleName(name) || !RegularFile(path) || !cctz::load_time_zone(path, &tz)) {
-        return result;
-    }
+namespace {
+
+cctz::civil_second Civil(const LocalTime& local) {
     const double minute = UsableMinute(local.minute);
     const double wholeMinute = std::floor(minute);
     const int second = std::min(59, static_cast<int>(std::lround((minute - wholeMinute) * 60)));
-    const cctz::civil_second civil(local.year, local.month, local.day, local.hour,
-                                   static_cast<int>(wholeMinute), second);
-    const cctz::time_zone::civil_lookup found = tz.lookup(civil);
+    return cctz::civil_second(local.year, local.month, local.day, local.hour,
+                              static_cast<int>(wholeMinute), second);
+}
+
+bool LoadZone(const ZoneDatabase& db, std::string_view name, cctz::time_zone& tz) {
+    const std::string path = db.directory + "/" + std::string(name);
+    return PlausibleName(name) && RegularFile(path) && cctz::load_time_zone(path, &tz);
+}
+
+}  // namespace
+
+std::int64_t LocalSeconds(const LocalTime& local) {
+    return cctz::convert(Civil(local), cctz::utc_time_zone()).time_since_epoch().count();
+}
+
+std::optional<MeanTimeEnd> LocalMeanTimeEnd(const ZoneDatabase& db, std::string_view name) {
+    cctz::time_zone tz;
+    if (!LoadZone(db, name, tz)) return std::nullopt;
+    // Every zone's history starts in the 19th century or later; a year before any of them.
+    auto instant = cctz::convert(cctz::civil_second(1600, 1, 1, 0, 0, 0), cctz::utc_time_zone());
+    if (OffsetAt(tz, instant).abbreviation != "LMT") return std::nullopt;
+    cctz::time_zone::civil_transition change;
+    for (int changes = 0; changes < 16 && tz.next_transition(instant, &change); ++changes) {
+        instant = tz.lookup(change.to).trans;
+        const Offset to = OffsetAt(tz, instant);
+        if (to.abbreviation != "LMT") return MeanTimeEnd{instant.time_since_epoch().count(), to};
+    }
+    return std::nullopt;
+}
+
+Lookup LookupOffset(const ZoneDatabase& db, std::string_view name, const LocalTime& local) {
+    Lookup result;
+    cctz::time_zone tz;
+    if (!LoadZone(db, name, tz)) return result;
+    const cctz::time_zone::civil_lookup found = tz.lookup(Civil(local));
     switch (found.kind) {
         case cctz::time_zone::civil_lookup::UNIQUE:
             result.first = OffsetAt(tz, found.pre);
@@ -160,14 +192,14 @@ std::string DescribeProblem(std::string_view name, const LocalTime& local, const
         case Lookup::Kind::UnknownZone:
             return "There is no time zone \"" + zone + "\".";
         case Lookup::Kind::Ambiguous:
-            return LocalText(local) + " happens twice in " + zone + ": at " +
+            return LocalTimeText(local) + " happens twice in " + zone + ": at " +
                    OffsetText(lookup.first) + " and at " + OffsetText(lookup.second) + ".";
         case Lookup::Kind::Nonexistent:
-            return LocalText(local) + " does not exist in " + zone + ": the clocks went from " +
+            return LocalTimeText(local) + " does not exist in " + zone + ": the clocks went from " +
                    OffsetText(lookup.first) + " to " + OffsetText(lookup.second) + ".";
         case Lookup::Kind::Unrepresentable:
             return zone + " is " + FormatOffset(lookup.first.eastSeconds) + " at " +
-                   LocalText(local) + ", more than the 12 hours a zone can be entered with.";
+                   LocalTimeText(local) + ", more than the 12 hours a zone can be entered with.";
     }
     return {};
 }

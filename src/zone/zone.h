@@ -3,6 +3,8 @@
 // time and local mean time), and the list of zone names with their countries and places.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +52,22 @@ struct Lookup {
 };
 
 Lookup LookupOffset(const ZoneDatabase& db, std::string_view name, const LocalTime& local);
+
+// The local time as if it were Universal Time, in seconds since 1970, to the second that a
+// lookup uses: an instant is this less the offset in force.
+std::int64_t LocalSeconds(const LocalTime& local);
+
+// The zone's first change of the clocks away from local mean time ("LMT"): the instant, in
+// seconds since 1970 UT, and the offset that began then; nullopt for an unknown zone or one that
+// the database gives no mean time.
+struct MeanTimeEnd {
+    std::int64_t instant = 0;
+    Offset to;
+};
+std::optional<MeanTimeEnd> LocalMeanTimeEnd(const ZoneDatabase& db, std::string_view name);
+
+// "1:30 on 31 Oct 1999", as the problems tell a local time.
+std::string LocalTimeText(const LocalTime& local);
 
 // The chart's zone fields for an offset: whole hours, the minutes with any fraction local mean
 // time needs, and the side of Greenwich; false when the hours pass the 12 the fields hold.

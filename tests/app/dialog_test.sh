@@ -50,6 +50,22 @@ closes_without_question() {
     wait_until 5 '[[ "$(xdotool getwindowname "$main")" == Tarvella ]]'
 }
 
+# Alt+Z on a birth field opens the place-or-zone chooser; the text typed there, then Return,
+# takes the first line shown.
+choose_in_chooser() {  # choose_in_chooser TEXT
+    xdotool key alt+z
+    wait_until 5 'chooser=$(xdotool search --onlyvisible --name "^Choose Place or Time Zone$" | head -1); [[ -n $chooser ]]' ||
+        fail "no place or zone chooser"
+    xdotool windowfocus --sync "$chooser"
+    sleep 0.3
+    xdotool type "$1"
+    sleep 0.3
+    xdotool key Return
+    dialog_closes "Choose Place or Time Zone"
+}
+
+birth_zone_lines() { sed -n 7,10p "$data/lastdata.vkt" | tr -d '\r' | tr '\n' ' '; }
+
 fresh_chart() {  # fresh_chart MONTH DAY
     mkdir -p "$data"
     chart_born "$1" "$2" >"$data/lastdata.vkt"
@@ -219,14 +235,7 @@ zone_by_name)
     wait_for_report
     open_dialog ctrl+d "Enter Data"
     xdotool key Tab Tab  # the birth hour
-    xdotool key alt+z
-    wait_until 5 'chooser=$(xdotool search --onlyvisible --name "^Choose Time Zone$" | head -1); [[ -n $chooser ]]' ||
-        fail "no zone chooser"
-    xdotool windowfocus --sync "$chooser"
-    sleep 0.3
-    xdotool type London
-    xdotool key Return
-    dialog_closes "Choose Time Zone"
+    choose_in_chooser Europe/London
     xdotool windowfocus --sync "$dialog"
     sleep 0.3
     # Still summer time at 0:30; 1:30 happens twice, and OK will not guess which.
@@ -245,13 +254,41 @@ zone_by_name)
         dialog_closes "Enter Data"
         wait_until 5 '[[ "$(line "$data/lastdata.vkt" $line_number)" == $value ]]' ||
             fail "$value: line $line_number is $(line "$data/lastdata.vkt" "$line_number")"
-        shown=$(sed -n 7,10p "$data/lastdata.vkt" | tr -d '\r' | tr '\n' ' ')
-        [[ $shown == "$zone " ]] || fail "$value: birth zone $shown"
+        [[ $(birth_zone_lines) == "$zone " ]] || fail "$value: birth zone $(birth_zone_lines)"
     done
     # The same zone from the command line gives the same report.
     "$cli" report "$data/lastdata.vkt" >"$home/typed.txt"
     sed -i '7,10c\1\r\n5\r\n0.000000\r\n5.000000\r' "$data/lastdata.vkt"
     "$cli" report "$data/lastdata.vkt" --birth-zone Europe/London | cmp -s - "$home/typed.txt" ||
+        fail "the command line gave another report"
+    ;;
+place_by_name)
+    # Born in Pune on 4 Apr 1970 at 17:50, the zone typed wrong.
+    mkdir -p "$data"
+    printf '%s\r\n' 4002 1970 4 4 17 50.000000 1 3 0.000000 3.000000 1999 8 22 12 10.000000 1 \
+        4 0.000000 4.000000 1 1999 4 5 9 1 4 >"$data/lastdata.vkt"
+    start
+    wait_for_report
+    open_dialog ctrl+d "Enter Data"
+    choose_in_chooser Pune
+    xdotool windowfocus --sync "$dialog"
+    sleep 0.3
+    xdotool key Return
+    dialog_closes "Enter Data"
+    wait_until 5 '[[ $(birth_zone_lines) == "0 5 30.000000 -5.500000 " ]]' ||
+        fail "Pune in 1970: birth zone $(birth_zone_lines)"
+    # Opened again, Pune is still picked: in 1850 its own mean time, 4:55:25 E, follows the year.
+    open_dialog ctrl+d "Enter Data"
+    xdotool key Tab ctrl+a
+    xdotool type 1850
+    xdotool key Return
+    dialog_closes "Enter Data"
+    wait_until 5 '[[ $(line "$data/lastdata.vkt" 2) == 1850 ]]' || fail "year $(line "$data/lastdata.vkt" 2)"
+    [[ $(birth_zone_lines) == "0 4 55.416667 -4.923611 " ]] || fail "Pune in 1850: birth zone $(birth_zone_lines)"
+    # The place from the command line gives the same report.
+    "$cli" report "$data/lastdata.vkt" >"$home/picked.txt"
+    sed -i '7,10c\1\r\n3\r\n0.000000\r\n3.000000\r' "$data/lastdata.vkt"
+    "$cli" report "$data/lastdata.vkt" --birth-place Poona | cmp -s - "$home/picked.txt" ||
         fail "the command line gave another report"
     ;;
 *)

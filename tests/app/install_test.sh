@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# cmake --install puts the program, the Sun table, the desktop entry, the file type and the
-# icons where a desktop finds them, and the installed programs find the Sun table.
+# cmake --install puts the program, the Sun table, the places file, the desktop entry, the file
+# type and the icons where a desktop finds them, and the installed programs find their data.
 #   install_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -11,6 +11,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 DESTDIR=$dest cmake --install "$build" --prefix /usr/local >/dev/null
 share=$dest/usr/local/share
 for f in bin/tarvella bin/tarvella-cli share/tarvella/18002099.sun \
+         share/tarvella/places.dat \
          share/applications/tarvella.desktop share/mime/packages/tarvella.xml \
          share/icons/hicolor/scalable/apps/tarvella.svg \
          share/icons/hicolor/scalable/mimetypes/application-x-tarvella-data.svg \
@@ -28,4 +29,6 @@ if command -v update-mime-database >/dev/null; then
 fi
 "$dest/usr/local/bin/tarvella-cli" report | grep -q "Prana-antardasas" ||
     fail "the installed tarvella-cli did not find its Sun table"
+[[ $("$dest/usr/local/bin/tarvella-cli" places Poona) == Pune$'\t'Maharashtra$'\t'India$'\t'* ]] ||
+    fail "the installed tarvella-cli did not find its places file"
 echo "PASS: install"

@@ -334,5 +334,73 @@ TEST(Cli, ZonesByNameAreTheOffsetsTypedIn) {
     EXPECT_GT(std::count(all.begin(), all.end(), '\n'), 300);
 }
 
+// A place by name gives the report of the chart with that place's offset typed in: the town's
+// own mean time before its zone's standard time; namesakes and unknown places are errors.
+TEST(Cli, PlacesByNameAreTheOffsetsTypedIn) {
+    test::ScratchDir dir;
+    ChartData typed = DefaultChart();
+    typed.level = 1;
+    typed.birth = {0, 0, 0, 0, 0, 1850, 6, 1, 12, 0.0};
+    typed.birthZone = {0, 4, 55.0 + 25.0 / 60.0, -(4.0 + (55.0 + 25.0 / 60.0) / 60.0)};
+    typed.event = {0, 0, 0, 0, 0, 1999, 1, 15, 12, 0.0};
+    typed.eventZone = {1, 6, 0.0, 6.0};  // Missouri, standard time
+    test::WriteFileBytes(dir.File("typed.vkt"), LastDataText(typed));
+    ChartData plain = typed;
+    plain.birthZone = plain.eventZone = {1, 3, 0.0, 3.0};
+    test::WriteFileBytes(dir.File("plain.vkt"), LastDataText(plain));
+    const std::string expected = RunCli("report " + dir.File("typed.vkt")).out;
+    for (const char* command : {"report", "periods --depth 2"}) {
+        const CliRun picked =
+            RunCli(std::string(command) + " " + dir.File("plain.vkt") +
+                   " --birth-place Poona --event-place \"springfield, missouri\"");
+        EXPECT_EQ(picked.status, 0) << picked.err;
+        EXPECT_EQ(picked.out, RunCli(std::string(command) + " " + dir.File("typed.vkt")).out);
+        EXPECT_EQ(picked.err, "");
+    }
+    EXPECT_NE(expected, RunCli("report " + dir.File("plain.vkt")).out);
+
+    const CliRun ambiguous = RunCli("report --birth-place Springfield");
+    EXPECT_EQ(ambiguous.status, 1);
+    EXPECT_EQ(ambiguous.out, "");
+    EXPECT_TRUE(ambiguous.err.starts_with("tarvella-cli: \"Springfield\" names several places"))
+        << ambiguous.err;
+    EXPECT_NE(ambiguous.err.find("\n  Springfield, Missouri, United States of America (37.21533, "
+                                 "-93.29824; 166810 people; America/Chicago)\n"),
+              std::string::npos);
+    EXPECT_EQ(std::count(ambiguous.err.begin(), ambiguous.err.end(), '\n'), 9);
+    const std::pair<std::string, std::string> failures[] = {
+        {"report --event-place Xqzzyville", "There is no place \"Xqzzyville\"."},
+        {"periods " + dir.File("plain.vkt") +
+             " --event-place \"Springfield, Missouri\" "
+             "--birth-place \"Springfield, 10, 10\"",
+         "There is no place \"Springfield, 10, 10\"."},
+    };
+    for (const auto& [args, message] : failures) {
+        const CliRun run = RunCli(args);
+        EXPECT_EQ(run.status, 1) << args;
+        EXPECT_EQ(run.out, "") << args;
+        EXPECT_EQ(run.err, "tarvella-cli: " + message + "\n") << args;
+    }
+    EXPECT_EQ(RunCli("report --birth-place Pune --birth-zone Asia/Kolkata").status, 2);
+    EXPECT_EQ(RunCli("periods --event-place").status, 2);
+
+    const CliRun places = RunCli("places \"sao paulo\"");
+    EXPECT_EQ(places.status, 0);
+    EXPECT_TRUE(places.out.starts_with(
+        "S\u00e3o Paulo\tS\u00e3o Paulo\tBrazil\t-23.54750\t-46.63611\tAmerica/Sao_Paulo\n"))
+        << places.out;
+    EXPECT_EQ(RunCli("places Xqzzyville").out, "");
+    EXPECT_EQ(RunCli("places").status, 2);
+
+    // Without the places file beside it, the program says so and reports nothing.
+    test::ScratchDir lone;
+    const std::string cli = (lone.path() / kLoneCli).string();
+    std::filesystem::copy_file(TARVELLA_TEST_CLI, cli);
+    const CliRun missing = RunCli("places Pune", cli);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_NE(missing.err.find("There is no places file."), std::string::npos) << missing.err;
+}
+
 }  // namespace
 }  // namespace tarvella

@@ -22,6 +22,17 @@ const SunEphemeris& GeneratedTable() {
     return *table;
 }
 
+const places::Atlas& GeneratedAtlas() {
+    static const places::Atlas* atlas = [] {
+        auto* a = new places::Atlas;
+        if (a->Open(TARVELLA_TEST_PLACES_FILE) != places::PlacesStatus::Ok) {
+            ADD_FAILURE() << "cannot open " << TARVELLA_TEST_PLACES_FILE << ": " << a->problem();
+        }
+        return a;
+    }();
+    return *atlas;
+}
+
 std::string BesideTests(const std::string& relative) {
     const std::filesystem::path exe = ExecutablePath();
     return (exe.parent_path() / relative).lexically_normal().string();

@@ -7,13 +7,16 @@
 
 #include "core/sun_ephemeris.h"
 #include "document/chart_data.h"
+#include "places/places.h"
 
 #ifdef _WIN32
 // Paths of the build host mean nothing to a Windows program: there the build tree is found from
 // the test program's own place in it, which has the installation's shape.
 #undef TARVELLA_TEST_SUN_FILE
 #undef TARVELLA_TEST_CLI
+#undef TARVELLA_TEST_PLACES_FILE
 #define TARVELLA_TEST_SUN_FILE (::tarvella::test::BesideTests("../share/tarvella/18002099.sun"))
+#define TARVELLA_TEST_PLACES_FILE (::tarvella::test::BesideTests("../share/tarvella/places.dat"))
 #define TARVELLA_TEST_CLI (::tarvella::test::BesideTests("tarvella-cli.exe"))
 #endif
 
@@ -24,6 +27,9 @@ std::string BesideTests(const std::string& relative);
 
 // The table written by the build, opened once for the whole test run.
 const SunEphemeris& GeneratedTable();
+
+// The places file written by the build, opened once.
+const places::Atlas& GeneratedAtlas();
 
 // A fresh directory under the system's temporary directory, removed by the destructor.
 class ScratchDir {

@@ -47,6 +47,27 @@ TEST(ZoneHistory, WarTimeDoubleSummerTimeAndRuleChanges) {
     EXPECT_EQ(East("America/New_York", 2006, 11, 2), -5 * H);
 }
 
+// Where the database's local mean time of a zone ends: the places take their own mean time
+// until then.
+TEST(ZoneHistory, TheEndOfLocalMeanTimeAndLocalSeconds) {
+    const std::optional<MeanTimeEnd> kolkata = LocalMeanTimeEnd(kSystem, "Asia/Kolkata");
+    ASSERT_TRUE(kolkata);
+    // Howrah time from 18:06:32 UT on 27 Jun 1854, midnight by the mean time of Kolkata.
+    EXPECT_EQ(kolkata->instant, LocalSeconds({1854, 6, 27, 18, 6 + 32 / 60.0}));
+    EXPECT_EQ(kolkata->to.eastSeconds, 5 * H + 53 * M + 20);
+    EXPECT_EQ(kolkata->to.abbreviation, "HMT");
+    const std::optional<MeanTimeEnd> chicago = LocalMeanTimeEnd(kSystem, "America/Chicago");
+    ASSERT_TRUE(chicago);
+    EXPECT_EQ(chicago->instant, LocalSeconds({1883, 11, 18, 18, 0}));
+    EXPECT_EQ(chicago->to.abbreviation, "CST");
+    EXPECT_FALSE(LocalMeanTimeEnd(kSystem, "UTC"));
+    EXPECT_FALSE(LocalMeanTimeEnd(kSystem, "Europe/Atlantis"));
+    EXPECT_FALSE(LocalMeanTimeEnd(kSystem, "../../etc/passwd"));
+    EXPECT_EQ(LocalSeconds({1970, 1, 1, 0, 0}), 0);
+    EXPECT_EQ(LocalSeconds({1970, 1, 2, 1, 30.5}), 86400 + 3600 + 30 * 60 + 30);
+    EXPECT_EQ(LocalTimeText({1999, 10, 31, 1, 30.9}), "1:30 on 31 Oct 1999");
+}
+
 TEST(ZoneHistory, LocalMeanTimeKeepsItsFractionOfAMinute) {
     const Lookup ny = At("America/New_York", 1880, 1, 1, 12, 0);
     ASSERT_EQ(ny.kind, Lookup::Kind::Unique);
