@@ -556,6 +556,25 @@ void COrvoApp::BindShowSeconds() {
     frame_->Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Check(session_.showSeconds); },
         ID_VIEW_SECONDS);
+
+    // View > Precise instants, kept here rather than in pref.vkp, whose format stays.
+    constexpr const char* kPreciseKey = "/View/PreciseInstants";
+    session_.precise = wxConfigBase::Get()->ReadBool(kPreciseKey, false);
+    frame_->Bind(
+        wxEVT_MENU,
+        [this, kPreciseKey](wxCommandEvent& event) {
+            session_.precise = event.IsChecked();
+            wxConfigBase::Get()->Write(kPreciseKey, session_.precise);
+            for (wxDocument* doc : docManager_->GetDocumentsVector()) {
+                for (wxView* view : doc->GetViewsVector()) {
+                    if (auto* orvo = dynamic_cast<COrvoView*>(view)) orvo->PreciseChanged();
+                }
+            }
+        },
+        ID_VIEW_PRECISE);
+    frame_->Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Check(session_.precise); },
+        ID_VIEW_PRECISE);
 }
 
 void COrvoApp::StartTiming() {

@@ -413,8 +413,8 @@ void COrvoView::ShowPointedPeriod(int hit) {
     if (hit != kNoHighlight) {
         SunContext sun = session_.Sun();
         const ReportModel report = BuildReport(sun, chart_);
-        text =
-            report.IsEvent() ? EventColumnStatusText(sun, report, hit) : RowStatusText(report, hit);
+        text = report.IsEvent() ? EventColumnStatusText(sun, report, hit)
+                                : RowStatusText(sun, report, hit);
     }
     main->ShowPeriod(text);
 }

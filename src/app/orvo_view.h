@@ -44,6 +44,8 @@ class COrvoView : public wxView {
 
     // View > Show seconds changed: the report is drawn again.
     void ShowSecondsChanged();
+    // View > Precise instants moves every chart's Sun, as a change of the ayanamsa does.
+    void PreciseChanged() { AyanamsaChanged(nullptr); }
 
     // Called after each drawing on the screen, with the time it took.
     std::function<void(double milliseconds)> onPainted;

@@ -18,8 +18,9 @@ struct Session {
     std::string lastDataPath;
     std::string prefFilePath;
     bool showSeconds = false;  // View > Show seconds, for every window
+    bool precise = false;      // View > Precise instants, for every window
 
-    SunContext Sun() { return SunContext{ephemeris, ayanamsa}; }
+    SunContext Sun() { return SunContext{ephemeris, ayanamsa, precise}; }
 
     // The computation reads the deviation from the ayanamsa state; call after the preferences
     // change.

@@ -158,14 +158,14 @@ std::string ReportText(const ReportModel& report) {
     PlainTextMirror text;
     const ChartData& c = report.chart;
     if (report.IsEvent()) {
-        text.Append(kEventHeading);
+        text.Append(EventHeading(report.precise));
         text.Append("\r\n\r\n");
         for (const std::string& block : EventDataTexts(c)) text.Append(block);
         for (const std::string& column : EventPathTexts(report.event)) text.Append(column);
         text.Append(report.event.Complete() ? "\r\n\r\n" : kEventErrorPlainText);
         return text.text;
     }
-    text.Append(kPeriodHeading);
+    text.Append(PeriodHeading(report.precise));
     text.Append(CaptionText(c));
     text.Append(ZoneLineText(c));
     text.Append(BirthLineText(c));

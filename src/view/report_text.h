@@ -24,6 +24,15 @@ inline constexpr std::array<const char*, 4> EventLevelNames{"PD ", "SD ", "PAD",
 
 inline constexpr const char* kPeriodHeading = "Tarvella\r\n\r\n";
 inline constexpr const char* kEventHeading = "Tarvella:";
+inline constexpr const char* kPrecisePeriodHeading = "Tarvella (precise instants)\r\n\r\n";
+inline constexpr const char* kPreciseEventHeading = "Tarvella (precise instants):";
+// The heading of a report: the precise search's says so.
+inline const char* PeriodHeading(bool precise) {
+    return precise ? kPrecisePeriodHeading : kPeriodHeading;
+}
+inline const char* EventHeading(bool precise) {
+    return precise ? kPreciseEventHeading : kEventHeading;
+}
 inline constexpr const char* kLevelUpText = "Go one level up";
 // The error drawn where the event path stops, and the part of it that the plain text keeps.
 inline constexpr const char* kEventErrorText =

@@ -51,7 +51,8 @@ TEST_F(PeriodStatus, EventColumnsAgreeWithTheLevelsTheyOpen) {
         parent.level = column;
         const ReportModel level = BuildReport(sun_, parent);
         const int row = level.path.index[static_cast<std::size_t>(column - 1)];
-        EXPECT_EQ(EventColumnStatusText(sun_, event, column), RowStatusText(level, row)) << column;
+        EXPECT_EQ(EventColumnStatusText(sun_, event, column), RowStatusText(sun_, level, row))
+            << column;
     }
     EXPECT_EQ(EventColumnStatusText(sun_, event, kEventColumns), "");
     // An event outside the MD: only the MD itself can be pointed at.
