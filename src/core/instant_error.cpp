@@ -19,19 +19,41 @@ double HalfDaysOf(const CivilInstant& ut) {
 // `count` consecutive half-day values from the first that holds index i, shifted back where the
 // table ends so that all are inside it; unwrapped to run on from the first. Returns the index of
 // the first value, or false.
+// Half-day values n .. n + count - 1 into y, the date found once and stepped on. False when any
+// lies outside the table.
+bool Values(const SunEphemeris& e, std::int64_t n, std::size_t count, double* y) {
+    const std::int64_t day = n >= 0 ? n / 2 : -((1 - n) / 2);
+    CivilDate date = DateOfDayNumber(day);
+    int half = static_cast<int>(n - 2 * day);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (date.year < kFirstTableYear || date.year > kLastTableYear) return false;
+        if (!e.ReadValues(SlotOffset(date.year, date.month, date.day) + 8 * half, 1, &y[k])) {
+            return false;
+        }
+        if (++half == 2) {
+            half = 0;
+            if (++date.day > DaysInMonth(date.year, date.month)) {
+                date.day = 1;
+                if (++date.month > 12) {
+                    date.month = 1;
+                    ++date.year;
+                }
+            }
+        }
+    }
+    return true;
+}
+
+// `N` consecutive half-day values from i - back, or shifted away from a table's end so that all
+// lie inside it while i and i + 1 stay among them; unwrapped to run on from the first. The index
+// of the first value in `first`.
 template <std::size_t N>
 bool Run(const SunEphemeris& e, std::int64_t i, std::int64_t back, std::array<double, N>& y,
          std::int64_t& first) {
     const auto n = static_cast<std::int64_t>(N);
-    // The centred run first, then those that move away from a table's end.
     for (std::int64_t shift = 0; shift < n; ++shift) {
         for (const std::int64_t b : {i - back - shift, i - back + shift}) {
-            if (b > i || b < i - n + 2) continue;
-            bool all = true;
-            for (std::size_t k = 0; k < N && all; ++k) {
-                all = HalfDayValue(e, b + static_cast<std::int64_t>(k), y[k]);
-            }
-            if (!all) continue;
+            if (b > i || b < i - n + 2 || !Values(e, b, N, y.data())) continue;
             for (std::size_t k = 1; k < N; ++k) {
                 while (y[k] - y[k - 1] < -180.0) y[k] += 360.0;
                 while (y[k] - y[k - 1] > 180.0) y[k] -= 360.0;
@@ -49,34 +71,30 @@ double Cubic(const std::array<double, 4>& y, double u) {
            y[2] * u * (u - 1) * (u - 3) / 2.0 + y[3] * u * (u - 1) * (u - 2) / 6.0;
 }
 
-// Longitude error of the interpolation at `ut`, in degrees, and the Sun's speed there in degrees
-// per second. Linear: the remainder p (1 - p) / 2 h^2 f'' with h^2 f'' bounded by the largest
-// second difference about the span plus the third. Cubic: |w(u)| / 24 times the largest fourth
-// difference about it, doubled.
-bool InterpolationError(const SunEphemeris& e, const CivilInstant& ut, bool precise,
-                        double& degrees, double& speed, double& p) {
-    const double x = HalfDaysOf(ut);
-    const auto i = static_cast<std::int64_t>(std::floor(x));
-    p = x - static_cast<double>(i);
+// Longitude error of the interpolation, in degrees, as PolynomialError evaluates it, from the
+// table's differences about half day i. Linear: the remainder p (1 - p) / 2 h^2 f'' with
+// h^2 f'' bounded by the largest second difference about the span plus the third. Cubic:
+// |w(u)| / 24 times the largest fourth difference about it, doubled.
+bool FindInterval(const SunEphemeris& e, std::int64_t i, bool precise, ErrorInterval& out) {
     std::array<double, 7> y{};
     std::int64_t first = 0;
     if (!Run(e, i, 2, y, first)) return false;
     const auto k = static_cast<int>(i - first);
     if (k < 0 || k + 1 >= 7) return false;
-    speed = (y[static_cast<std::size_t>(k + 1)] - y[static_cast<std::size_t>(k)]) / kHalfDaySeconds;
-    if (!(speed > 0.0)) return false;
+    ErrorInterval v;
+    v.index = i;
+    v.speed =
+        (y[static_cast<std::size_t>(k + 1)] - y[static_cast<std::size_t>(k)]) / kHalfDaySeconds;
+    if (!(v.speed > 0.0)) return false;
     std::array<double, 7> d2{}, d4{};
     for (std::size_t j = 1; j + 1 < 7; ++j) d2[j] = y[j + 1] - 2 * y[j] + y[j - 1];
     for (std::size_t j = 2; j + 2 < 7; ++j) d4[j] = d2[j + 1] - 2 * d2[j] + d2[j - 1];
     if (precise) {
         std::array<double, 4> run{};
-        std::int64_t cubicFirst = 0;
-        if (!Run(e, i, 1, run, cubicFirst)) return false;
-        const double u = x - static_cast<double>(cubicFirst);
-        const double w = u * (u - 1) * (u - 2) * (u - 3);
+        if (!Run(e, i, 1, run, v.cubicFirst)) return false;
         double largest = 0.0;
         for (std::size_t j = 2; j + 2 < 7; ++j) largest = std::max(largest, std::fabs(d4[j]));
-        degrees = std::fabs(w) / 24.0 * 2.0 * largest;
+        v.coefficient = 2.0 * largest / 24.0;
     } else {
         double second = 0.0, third = 0.0;
         for (int j = std::max(1, k - 1); j <= std::min(5, k + 2); ++j) {
@@ -86,9 +104,19 @@ bool InterpolationError(const SunEphemeris& e, const CivilInstant& ut, bool prec
                                                   d2[static_cast<std::size_t>(j - 1)]));
             }
         }
-        degrees = p * (1.0 - p) / 2.0 * (second + third);
+        v.coefficient = (second + third) / 2.0;
     }
+    out = v;
     return true;
+}
+
+double PolynomialError(const ErrorInterval& v, double x, bool precise) {
+    if (precise) {
+        const double u = x - static_cast<double>(v.cubicFirst);
+        return std::fabs(u * (u - 1) * (u - 2) * (u - 3)) * v.coefficient;
+    }
+    const double p = x - static_cast<double>(v.index);
+    return p * (1.0 - p) * v.coefficient;
 }
 
 // What the bound adds everywhere, in seconds: Swiss Ephemeris' series join between segments with
@@ -96,6 +124,23 @@ bool InterpolationError(const SunEphemeris& e, const CivilInstant& ut, bool prec
 // measured, in early January), besides where the precise search stops.
 constexpr double kPreciseFloorSeconds = 0.02;
 constexpr double kDefaultFloorSeconds = 0.02;
+
+double JulianDayOfDate(const CivilDate& d) {
+    return JulianDayNumber(d.year, d.month, d.day) - 0.5;
+}
+
+double SearchError(const SunContext& sun, const ErrorInterval& v, double x,
+                   const CivilInstant& ut) {
+    double degrees = PolynomialError(v, x, sun.precise);
+    if (sun.precise) return degrees / v.speed + kPreciseFloorSeconds;
+    // The afternoon runs from the date's correction at 12h to the next date's at the next 0h,
+    // while the model keeps the date's all day.
+    if (ut.hour >= 12.0) {
+        const double p = x - static_cast<double>(v.index);
+        degrees += p * AyanamsaDailyStepBound(sun.ayanamsa, JulianDayOfDate(ut.date));
+    }
+    return degrees / v.speed + kDefaultFloorSeconds;
+}
 
 }  // namespace
 
@@ -124,19 +169,41 @@ bool PreciseTropicalLongitude(const SunEphemeris& ephemeris, const CivilInstant&
 }
 
 double SearchErrorSeconds(const SunContext& sun, const CivilInstant& ut) {
-    double degrees = 0.0, speed = 0.0, p = 0.0;
-    if (!InterpolationError(sun.ephemeris, ut, sun.precise, degrees, speed, p)) return kNaN;
-    if (sun.precise) return degrees / speed + kPreciseFloorSeconds;
-    // The afternoon runs from the date's correction at 12h to the next date's at the next 0h,
-    // while the model keeps the date's all day.
-    if (ut.hour >= 12.0) degrees += p * AyanamsaDailyStepBound(sun.ayanamsa, JulianDayOf(ut));
-    return degrees / speed + kDefaultFloorSeconds;
+    ErrorInterval v;
+    const double x = HalfDaysOf(ut);
+    if (!std::isfinite(x) ||
+        !FindInterval(sun.ephemeris, static_cast<std::int64_t>(std::floor(x)), sun.precise, v)) {
+        return kNaN;
+    }
+    return SearchError(sun, v, x, ut);
 }
 
 double PositionErrorSeconds(const SunContext& sun, const CivilInstant& ut) {
-    double degrees = 0.0, speed = 0.0, p = 0.0;
-    if (!InterpolationError(sun.ephemeris, ut, sun.precise, degrees, speed, p)) return kNaN;
-    return degrees / speed + (sun.precise ? kPreciseFloorSeconds : kDefaultFloorSeconds);
+    ErrorInterval v;
+    const double x = HalfDaysOf(ut);
+    if (!std::isfinite(x) ||
+        !FindInterval(sun.ephemeris, static_cast<std::int64_t>(std::floor(x)), sun.precise, v)) {
+        return kNaN;
+    }
+    return PolynomialError(v, x, sun.precise) / v.speed +
+           (sun.precise ? kPreciseFloorSeconds : kDefaultFloorSeconds);
+}
+
+double InstantErrors::Seconds(const CivilInstant& ut) {
+    const double x = HalfDaysOf(ut);
+    if (!std::isfinite(x)) return kNaN;
+    const auto i = static_cast<std::int64_t>(std::floor(x));
+    if (i != interval_.index) {
+        interval_.index = INT64_MIN;
+        if (!FindInterval(sun_.ephemeris, i, sun_.precise, interval_)) return kNaN;
+    }
+    const std::int64_t day = DayNumber(ut.date);
+    if (day != day_) {
+        day_ = day;
+        // Delta T's error changes by parts in a thousand within a day.
+        deltaT_ = DeltaTTwoSigmaSeconds(FractionalYear({ut.date, 12.0}));
+    }
+    return SearchError(sun_, interval_, x, ut) + deltaT_;
 }
 
 double FractionalYear(const CivilInstant& ut) {
@@ -167,11 +234,15 @@ double DeltaTTwoSigmaSeconds(double year) {
         return 2.0 * kSigma.back().sigma + 0.3 * dy + 62.0 * (dy / 73.0) * (dy / 73.0);
     }
     if (year <= kSigma.front().year) return 2.0 * kSigma.front().sigma;
+    static const std::array<double, kSigma.size()> kLogSigma = [] {
+        std::array<double, kSigma.size()> logs{};
+        for (std::size_t k = 0; k < kSigma.size(); ++k) logs[k] = std::log(kSigma[k].sigma);
+        return logs;
+    }();
     for (std::size_t k = 1; k < kSigma.size(); ++k) {
         if (year <= kSigma[k].year) {
-            const Node a = kSigma[k - 1], b = kSigma[k];
-            const double f = (year - a.year) / (b.year - a.year);
-            return 2.0 * std::exp(std::log(a.sigma) + f * (std::log(b.sigma) - std::log(a.sigma)));
+            const double f = (year - kSigma[k - 1].year) / (kSigma[k].year - kSigma[k - 1].year);
+            return 2.0 * std::exp(kLogSigma[k - 1] + f * (kLogSigma[k] - kLogSigma[k - 1]));
         }
     }
     return 2.0 * kSigma.back().sigma;

@@ -3,6 +3,7 @@
 // differences, and the uncertainty of Delta T at that date.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 #include "core/calendar.h"
@@ -38,5 +39,27 @@ double DeltaTTwoSigmaSeconds(double year);
 
 // The fractional year of a UT instant, for the above.
 double FractionalYear(const CivilInstant& ut);
+
+// What the bound of one half day of the table needs, found once for all instants in it.
+struct ErrorInterval {
+    std::int64_t index = INT64_MIN;  // the half day, as HalfDayValue counts it
+    std::int64_t cubicFirst = 0;     // the first of the cubic's four values
+    double speed = 0.0;              // degrees per second
+    double coefficient = 0.0;        // of p (1 - p), or of |w(u)| for the cubic
+};
+
+// SearchErrorSeconds plus DeltaTTwoSigmaSeconds of the instant's date, for many instants in time
+// order: the table's differences are read once per half day, Delta T's error once per day.
+class InstantErrors {
+  public:
+    explicit InstantErrors(const SunContext& sun) : sun_(sun) {}
+    double Seconds(const CivilInstant& ut);
+
+  private:
+    const SunContext& sun_;
+    ErrorInterval interval_;
+    std::int64_t day_ = INT64_MIN;
+    double deltaT_ = 0.0;
+};
 
 }  // namespace tarvella

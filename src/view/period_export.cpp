@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -48,10 +49,28 @@ struct Civil {
     int hour, minute, second;
 };
 
-Civil CivilOf(std::int64_t seconds) {
+// The date of a day number, remembered: an export's rows run through the days in order.
+struct DayCache {
+    std::int64_t day = INT64_MIN;
+    CivilDate date;
+    const CivilDate& operator()(std::int64_t d) {
+        if (d != day) {
+            date = DateOfDayNumber(d);
+            day = d;
+        }
+        return date;
+    }
+};
+
+Civil CivilOf(std::int64_t seconds, DayCache& days) {
     const std::int64_t day = FloorDiv(seconds, kDaySeconds);
     const auto s = static_cast<int>(seconds - day * kDaySeconds);
-    return {DateOfDayNumber(day), s / 3600, s / 60 % 60, s % 60};
+    return {days(day), s / 3600, s / 60 % 60, s % 60};
+}
+
+Civil CivilOf(std::int64_t seconds) {
+    DayCache days;
+    return CivilOf(seconds, days);
 }
 
 // Digits of v, zero-padded to `width`, as printf's "%0*d" writes them.
@@ -61,6 +80,7 @@ char* PutPadded(char* p, long long v, int width) {
         p[1] = static_cast<char>('0' + v % 10);
         return p + 2;
     }
+    if (v >= 0 && v < 10000 && width == 4) return PutPadded(PutPadded(p, v / 100, 2), v % 100, 2);
     return p + std::snprintf(p, 24, "%0*lld", width, v);
 }
 
@@ -70,8 +90,9 @@ char* PutText(char* p, std::string_view text) {
 }
 
 // "1999-08-22T15:48:12" and, with hundredths 0..99, ".37"; then the suffix. At most 40 + suffix.
-char* PutIso(char* p, std::int64_t seconds, int hundredths, std::string_view suffix) {
-    const Civil c = CivilOf(seconds);
+char* PutIso(char* p, std::int64_t seconds, int hundredths, std::string_view suffix,
+             DayCache& days) {
+    const Civil c = CivilOf(seconds, days);
     p = PutPadded(p, c.date.year, 4);
     *p++ = '-';
     p = PutPadded(p, c.date.month, 2);
@@ -92,7 +113,8 @@ char* PutIso(char* p, std::int64_t seconds, int hundredths, std::string_view suf
 
 std::string IsoText(std::int64_t seconds, const char* suffix) {
     char text[96];
-    return std::string(text, PutIso(text, seconds, -1, suffix));
+    DayCache days;
+    return std::string(text, PutIso(text, seconds, -1, suffix, days));
 }
 
 icaltimetype IcalUtc(std::int64_t seconds) {
@@ -179,19 +201,22 @@ Stamp UtcStamp(const Boundary& b, const ZoneSpec& zone, bool precise) {
 
 // The export's texts of one instant, with the zone's offset formatted once.
 struct Instants {
+    Instants(const ZoneSpec& z, std::string o, bool p)
+        : zone(z), offset(std::move(o)), precise(p) {}
     const ZoneSpec& zone;
     std::string offset;
     bool precise;
+    mutable DayCache utcDays, localDays;
 
     char* Utc(char* p, const Boundary& b) const {
         if (!b.found) return PutText(p, kOutsideTableText);
         const Stamp s = UtcStamp(b, zone, precise);
-        return PutIso(p, s.seconds, s.hundredths, "Z");
+        return PutIso(p, s.seconds, s.hundredths, "Z", utcDays);
     }
     char* Local(char* p, const Boundary& b) const {
         if (!b.found) return PutText(p, kOutsideTableText);
         const Stamp s = LocalStamp(b, precise);
-        return PutIso(p, s.seconds, s.hundredths, offset);
+        return PutIso(p, s.seconds, s.hundredths, offset, localDays);
     }
 };
 
@@ -249,36 +274,6 @@ char* PutSummary(char* p, const PeriodRow& row) {
 // Room for the longest line of any format but the calendar's.
 constexpr std::size_t kLineBytes = 1024;
 
-// No field can hold a comma, a quote or a line end (digits, letters, '-', ':', '.', '+', space),
-// so no field needs RFC 4180's quotes.
-char* PutCsvLine(char* p, const PeriodRow& row, const Instants& at, double startUncertainty,
-                 double endUncertainty) {
-    p = PutText(p, TierNames[static_cast<std::size_t>(row.tier - 1)]);
-    *p++ = ',';
-    p = PutPath(p, row);
-    *p++ = ',';
-    p = at.Utc(p, *row.start);
-    *p++ = ',';
-    p = at.Utc(p, *row.end);
-    *p++ = ',';
-    p = at.Local(p, *row.start);
-    *p++ = ',';
-    p = at.Local(p, *row.end);
-    *p++ = ',';
-    p = PutPosition(p, *row.start);
-    *p++ = ',';
-    p = PutPosition(p, *row.end);
-    *p++ = ',';
-    p = PutDegrees(p, row.start->longitude);
-    *p++ = ',';
-    p = PutDegrees(p, row.end->longitude);
-    *p++ = ',';
-    p = PutUncertainty(p, startUncertainty);
-    *p++ = ',';
-    p = PutUncertainty(p, endUncertainty);
-    return PutText(p, "\r\n");
-}
-
 // A JSON number as nlohmann's dump writes a double: the shortest text that reads back, with
 // ".0" on a whole number. Below a thousandth its choice of exponent differs from to_chars', so
 // those few take its own path.
@@ -290,101 +285,128 @@ char* PutJsonNumber(char* p, double value) {
     return end;
 }
 
-// The strings of a row need no JSON escaping: see the CSV's fields.
-template <typename Put>
-char* PutJsonField(char* p, std::string_view key, Put put, bool comma = true) {
-    if (comma) *p++ = ',';
-    *p++ = '"';
-    p = PutText(p, key);
-    p = PutText(p, "\":");
-    return put(p);
-}
+// The texts of one boundary as a row's fields give them, in the CSV's form or as JSON values
+// (quoted, or null). None holds a comma, a quote, a backslash or a line end (digits, letters,
+// '-', ':', '.', '+', space), so no CSV field needs RFC 4180's quotes and no JSON string an
+// escape.
+struct Fields {
+    struct Text {
+        char bytes[64];
+        std::uint8_t size = 0;
+        std::string_view View() const { return {bytes, size}; }
+        template <typename Put>
+        void Set(Put put) {
+            size = static_cast<std::uint8_t>(put(bytes) - bytes);
+        }
+    };
+    double longitude = NAN;
+    double uncertainty = NAN;
+    Text utc, local, position, degrees, error;
+};
 
-char* PutJsonRow(char* p, const PeriodRow& row, const Instants& at, double startUncertainty,
-                 double endUncertainty) {
-    const auto quoted = [](char* q, auto put) {
-        *q++ = '"';
-        q = put(q);
-        *q++ = '"';
-        return q;
-    };
-    const auto instant = [&](const Boundary& b, bool utc) {
-        return [&, utc](char* q) {
-            if (!b.found) return PutText(q, "null");
-            return quoted(q, [&](char* r) { return utc ? at.Utc(r, b) : at.Local(r, b); });
-        };
-    };
-    const auto degrees = [](double longitude) {
-        return [longitude](char* q) {
-            return std::isfinite(longitude)
-                       ? PutJsonNumber(q, std::round(ReduceDegrees(longitude) * 1e6) / 1e6)
-                       : PutText(q, "null");
-        };
-    };
-    const auto uncertainty = [](double seconds) {
-        return [seconds](char* q) {
-            return std::isfinite(seconds) ? PutJsonNumber(q, RoundedUp(seconds))
-                                          : PutText(q, "null");
-        };
-    };
-    *p++ = '{';
-    p = PutJsonField(
-        p, "tier",
-        [&](char* q) {
-            return quoted(q, [&](char* r) {
-                return PutText(r, TierNames[static_cast<std::size_t>(row.tier - 1)]);
-            });
-        },
-        false);
-    p = PutJsonField(p, "path",
-                     [&](char* q) { return quoted(q, [&](char* r) { return PutPath(r, row); }); });
-    p = PutJsonField(p, "summary", [&](char* q) {
-        return quoted(q, [&](char* r) { return PutSummary(r, row); });
-    });
-    p = PutJsonField(p, "start_utc", instant(*row.start, true));
-    p = PutJsonField(p, "end_utc", instant(*row.end, true));
-    p = PutJsonField(p, "start_local", instant(*row.start, false));
-    p = PutJsonField(p, "end_local", instant(*row.end, false));
-    p = PutJsonField(p, "start_longitude", [&](char* q) {
-        return quoted(q, [&](char* r) { return PutPosition(r, *row.start); });
-    });
-    p = PutJsonField(p, "end_longitude", [&](char* q) {
-        return quoted(q, [&](char* r) { return PutPosition(r, *row.end); });
-    });
-    p = PutJsonField(p, "start_degrees", degrees(row.start->longitude));
-    p = PutJsonField(p, "end_degrees", degrees(row.end->longitude));
-    p = PutJsonField(p, "start_uncertainty_s", uncertainty(startUncertainty));
-    p = PutJsonField(p, "end_uncertainty_s", uncertainty(endUncertainty));
-    *p++ = '}';
+char* Quoted(char* p, const auto& put) {
+    *p++ = '"';
+    p = put(p);
+    *p++ = '"';
     return p;
 }
 
-// Each boundary's figure once: the end of a period is the start of the next and of its first
-// sub-period, and every boundary of the tree has its own target longitude.
-class UncertaintyMemo {
+void FillFields(Fields& f, const Boundary& b, const Instants& at, double uncertainty, bool json) {
+    f.longitude = b.longitude;
+    f.uncertainty = uncertainty;
+    if (!json) {
+        f.utc.Set([&](char* p) { return at.Utc(p, b); });
+        f.local.Set([&](char* p) { return at.Local(p, b); });
+        f.position.Set([&](char* p) { return PutPosition(p, b); });
+        f.degrees.Set([&](char* p) { return PutDegrees(p, b.longitude); });
+        f.error.Set([&](char* p) { return PutUncertainty(p, uncertainty); });
+        return;
+    }
+    const auto instant = [&](char* p, bool utc) {
+        if (!b.found) return PutText(p, "null");
+        return Quoted(p, [&](char* q) { return utc ? at.Utc(q, b) : at.Local(q, b); });
+    };
+    f.utc.Set([&](char* p) { return instant(p, true); });
+    f.local.Set([&](char* p) { return instant(p, false); });
+    f.position.Set([&](char* p) { return Quoted(p, [&](char* q) { return PutPosition(q, b); }); });
+    f.degrees.Set([&](char* p) {
+        return std::isfinite(b.longitude)
+                   ? PutJsonNumber(p, std::round(ReduceDegrees(b.longitude) * 1e6) / 1e6)
+                   : PutText(p, "null");
+    });
+    f.error.Set([&](char* p) {
+        return std::isfinite(uncertainty) ? PutJsonNumber(p, RoundedUp(uncertainty))
+                                          : PutText(p, "null");
+    });
+}
+
+// Each boundary formatted once: in the tree's order a period starts where the one before it
+// started (its parent) or ended (its sibling), and every boundary has its own target longitude.
+class FieldCache {
   public:
-    UncertaintyMemo(const SunContext& sun, double truncated) : sun_(sun), truncated_(truncated) {}
-    double operator()(const Boundary& b) {
-        if (!b.found) return NAN;
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, &b.longitude, sizeof bits);
-        Entry& e = entries_[(bits * 0x9E3779B97F4A7C15ull) >> (64 - kBits)];
-        if (!e.used || e.longitude != b.longitude) {
-            e = {true, b.longitude, InstantUncertainty(sun_, b, truncated_)};
+    FieldCache(const SunContext& sun, const Instants& at, double truncated, bool json)
+        : errors_(sun), at_(at), truncated_(truncated), json_(json) {}
+    // The texts stay valid until the second call after this one.
+    const Fields& operator()(const Boundary& b) {
+        for (std::size_t k = 0; k < slots_.size(); ++k) {
+            if (slots_[k].longitude == b.longitude) return slots_[last_ = k];
         }
-        return e.value;
+        std::size_t k = next_++ % slots_.size();
+        if (k == last_) k = next_++ % slots_.size();
+        const double u = b.found ? errors_.Seconds(b.ut) + truncated_ : NAN;
+        FillFields(slots_[k], b, at_, u, json_);
+        return slots_[last_ = k];
     }
 
   private:
-    static constexpr int kBits = 12;
-    struct Entry {
-        bool used = false;
-        double longitude = 0.0, value = 0.0;
-    };
-    const SunContext& sun_;
+    InstantErrors errors_;
+    const Instants& at_;
     double truncated_;
-    std::vector<Entry> entries_ = std::vector<Entry>(std::size_t{1} << kBits);
+    bool json_;
+    std::array<Fields, 4> slots_;
+    std::size_t next_ = 0, last_ = 4;
 };
+
+char* PutCsvLine(char* p, const PeriodRow& row, const Fields& a, const Fields& b) {
+    p = PutText(p, TierNames[static_cast<std::size_t>(row.tier - 1)]);
+    *p++ = ',';
+    p = PutPath(p, row);
+    for (const auto field :
+         {&Fields::utc, &Fields::local, &Fields::position, &Fields::degrees, &Fields::error}) {
+        *p++ = ',';
+        p = PutText(p, (a.*field).View());
+        *p++ = ',';
+        p = PutText(p, (b.*field).View());
+    }
+    return PutText(p, "\r\n");
+}
+
+char* PutJsonRow(char* p, const PeriodRow& row, const Fields& a, const Fields& b) {
+    p = PutText(p, "{\"tier\":\"");
+    p = PutText(p, TierNames[static_cast<std::size_t>(row.tier - 1)]);
+    p = PutText(p, "\",\"path\":\"");
+    p = PutPath(p, row);
+    p = PutText(p, "\",\"summary\":\"");
+    p = PutSummary(p, row);
+    *p++ = '"';
+    const struct {
+        Fields::Text Fields::*field;
+        const char* start;
+        const char* end;
+    } pairs[] = {{&Fields::utc, ",\"start_utc\":", ",\"end_utc\":"},
+                 {&Fields::local, ",\"start_local\":", ",\"end_local\":"},
+                 {&Fields::position, ",\"start_longitude\":", ",\"end_longitude\":"},
+                 {&Fields::degrees, ",\"start_degrees\":", ",\"end_degrees\":"},
+                 {&Fields::error, ",\"start_uncertainty_s\":", ",\"end_uncertainty_s\":"}};
+    for (const auto& pair : pairs) {
+        p = PutText(p, pair.start);
+        p = PutText(p, (a.*pair.field).View());
+        p = PutText(p, pair.end);
+        p = PutText(p, (b.*pair.field).View());
+    }
+    *p++ = '}';
+    return p;
+}
 
 std::string UncertaintySentence() {
     return "Each instant lies within the seconds beside it of the exact one, the largest of "
@@ -564,12 +586,15 @@ std::string CsvLine(const PeriodRow& row, const ZoneSpec& zone, double startUnce
                     double endUncertainty, bool precise) {
     char text[kLineBytes];
     const Instants at{zone, OffsetText(zone), precise};
-    return std::string(text, PutCsvLine(text, row, at, startUncertainty, endUncertainty));
+    Fields a, b;
+    FillFields(a, *row.start, at, startUncertainty, false);
+    FillFields(b, *row.end, at, endUncertainty, false);
+    return std::string(text, PutCsvLine(text, row, a, b));
 }
 
 double InstantUncertainty(const SunContext& sun, const Boundary& b, double truncated) {
     if (!b.found) return NAN;
-    return SearchErrorSeconds(sun, b.ut) + DeltaTTwoSigmaSeconds(FractionalYear(b.ut)) + truncated;
+    return InstantErrors(sun).Seconds(b.ut) + truncated;
 }
 
 double NatalSunUncertainty(const SunContext& sun, const ChartData& chart) {
@@ -728,25 +753,27 @@ ExportResult WritePeriods(SunContext& sun, const ChartData& original,
     if (!blocks.Append(head)) return ExportResult::WriteFailed;
 
     const icaltimetype stamp = icaltime_current_time_with_zone(icaltimezone_get_utc_timezone());
-    UncertaintyMemo uncertainty(sun, sun.precise ? 0.01 : 1.0);
+    FieldCache fields(sun, at, sun.precise ? 0.01 : 1.0, format == ExportFormat::Json);
     double largest = 0.0;
     bool first = true;
     bool writeFailed = false;
     std::int64_t rows = 0;
     const bool finished = VisitPeriods(sun, chart, depth, [&](const PeriodRow& row) {
-        const double u0 = uncertainty(*row.start), u1 = uncertainty(*row.end);
+        const Fields& a = fields(*row.start);
+        const Fields& b = fields(*row.end);
         bool ok = true;
         if (format == ExportFormat::Csv) {
-            ok = blocks.Commit(PutCsvLine(blocks.Room(), row, at, u0, u1));
+            ok = blocks.Commit(PutCsvLine(blocks.Room(), row, a, b));
         } else if (format == ExportFormat::Json) {
             char* p = blocks.Room();
             p = PutText(p, first ? "\n" : ",\n");
-            ok = blocks.Commit(PutJsonRow(p, row, at, u0, u1));
-            for (const double u : {u0, u1}) {
+            ok = blocks.Commit(PutJsonRow(p, row, a, b));
+            for (const double u : {a.uncertainty, b.uncertainty}) {
                 if (std::isfinite(u)) largest = std::max(largest, RoundedUp(u));
             }
         } else {
-            const std::string text = EventText(row, zone, uidBase, stamp, u0, u1, alarm);
+            const std::string text =
+                EventText(row, zone, uidBase, stamp, a.uncertainty, b.uncertainty, alarm);
             ok = text.empty() || blocks.Append(text);
         }
         first = false;
