@@ -33,6 +33,16 @@ TEST_F(PeriodStatus, RowsNameTheirPathAndShowTheReportsTimes) {
             << row;
     }
     EXPECT_TRUE(row.ends_with(" m")) << row;
+    // With the Sun's context the larger uncertainty of the two ends follows: a few seconds in
+    // 1999, a twentieth when precise.
+    const std::string sure = RowStatusText(sun_, pads, 2);
+    EXPECT_TRUE(sure.starts_with(row + ", \u00b1 ")) << sure;
+    EXPECT_TRUE(sure.ends_with(" s")) << sure;
+    Ayanamsa ayanamsa;
+    SunContext precise{test::GeneratedTable(), ayanamsa, true};
+    EXPECT_TRUE(
+        RowStatusText(precise, BuildReport(precise, Chart(4)), 2).ends_with(", \u00b1 0.05 s"))
+        << RowStatusText(precise, BuildReport(precise, Chart(4)), 2);
     EXPECT_EQ(RowStatusText(pads, 12), "");
     EXPECT_EQ(RowStatusText(pads, kLevelUpRow), "");
     EXPECT_EQ(RowStatusText(BuildReport(sun_, Chart(kEventLevel)), 0), "");
