@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# File > Export periods and View > Show seconds, in the real program on the X display that
+# File > Export periods, View > Show seconds and View > Precise instants, in the real program on the X display that
 # xvfb-run gives, with a fresh home.
 #   periods_test.sh TEST PROGRAM PIXEL_PROBE CLI STORAGE_FAULT_SHIM
 set -euo pipefail
@@ -129,6 +129,14 @@ PY
     sleep 0.5
     copy "$home/off2.txt"
     cmp "$home/off2.txt" "$home/minutes.txt" || fail "off again: the text changed"
+    # View > Precise instants: the heading says so and the times are the precise search's, as
+    # tarvella-cli's --precise gives them; kept for the next run.
+    xdotool key --delay 300 alt+v p
+    sleep 0.5
+    copy "$home/precise.txt"
+    "$cli" report "$home/chart.vkt" --pref "$data/pref.vkp" --precise | cmp - "$home/precise.txt" ||
+        fail "precise: $(head -3 "$home/precise.txt")"
+    head -1 "$home/precise.txt" | grep -q "^Tarvella (precise instants)" || fail "no precise heading"
     # On once more, kept for the next run, whose printing shows the seconds too.
     xdotool key --delay 300 alt+v e
     sleep 0.3
@@ -136,10 +144,12 @@ PY
     xdotool key ctrl+q
     wait_until 10 '! kill -0 $pid 2>/dev/null' || fail "still running after Exit"
     grep -qx "ShowSeconds=1" "$home/.config/tarvella.conf" || fail "not kept: $(cat "$home/.config/tarvella.conf")"
+    grep -qx "PreciseInstants=1" "$home/.config/tarvella.conf" || fail "precise not kept"
     timeout 30 "$program" --print-to "$home/out.pdf" "$home/chart.vkt" 2>>"$home/stderr" ||
         fail "print: $(cat "$home/stderr")"
     [[ $(pdftotext "$home/out.pdf" - | grep -cE '[0-9]{2}:[0-9]{2}:[0-9]{2}') -ge 12 ]] ||
         fail "the page has no seconds: $(pdftotext "$home/out.pdf" - | head -20)"
+    pdftotext "$home/out.pdf" - | grep -q "Tarvella (precise instants)" || fail "the page is not precise"
     ;;
 *) fail "no test $test" ;;
 esac
