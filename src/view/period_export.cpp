@@ -179,12 +179,8 @@ struct Stamp {
 // second.
 Stamp LocalStamp(const Boundary& b, bool precise) {
     if (!precise) return {LocalSeconds(b), -1};
-    constexpr std::int64_t kDayHundredths = 8640000;
-    auto h = static_cast<std::int64_t>(std::floor(b.hour * 360000.0));
-    const auto m = static_cast<std::int64_t>(std::floor(b.hour * 60.0 + 0.5));
-    h = std::clamp(h, 6000 * m - 3000, 6000 * m + 2999);
-    h = std::clamp<std::int64_t>(h, 0, kDayHundredths - 1);
-    return {DayNumber({b.year, b.month, b.day}) * kDaySeconds + h / 100, static_cast<int>(h % 100)};
+    const std::int64_t h = LocalHundredths(b);
+    return {FloorDiv(h, 100), static_cast<int>(h - 100 * FloorDiv(h, 100))};
 }
 
 Stamp UtcStamp(const Boundary& b, const ZoneSpec& zone, bool precise) {

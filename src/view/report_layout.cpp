@@ -51,8 +51,10 @@ void DrawPeriodReport(const Drawing& d, const ReportModel& report) {
     d.Text(printing ? BirthLineText(c) : HintText(c.level), noteRect, kAlignCentre, kNoteFont,
            kNoteColour);
 
-    const std::array<BoundaryTexts, 13> b = FormatBoundaries(report.division, report.seconds);
-    const int shift = report.seconds ? g.secondsWidth : 0;
+    const std::array<BoundaryTexts, 13> b =
+        FormatBoundaries(report.division, report.seconds, report.precise);
+    const int shift =
+        report.seconds ? g.secondsWidth + (report.precise ? g.hundredthsWidth : 0) : 0;
     for (int k = 0; k < g.rows; ++k) {
         const int y = g.RowTop(k, printing);
         const auto row = static_cast<std::size_t>(k);

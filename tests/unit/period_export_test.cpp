@@ -72,6 +72,8 @@ TEST(PeriodExport, PreciseInstantsToTheHundredth) {
     const Boundary b = At(1999, 8, 22, 11.0 + 48.0 / 60 + 12.376 / 3600, 4.0);
     EXPECT_EQ(UtcText(b, Zone(4.0), true), "1999-08-22T15:48:12.37Z");
     EXPECT_EQ(LocalText(b, Zone(4.0), true), "1999-08-22T11:48:12.37-04:00");
+    EXPECT_EQ(FormatBoundary(b, true, true).when, "22 Aug 1999, 11:48:12.37 ");
+    EXPECT_EQ(FormatBoundary(b, true).when, "22 Aug 1999, 11:48:12 ");
     // A hair below the half minute stays in the minute the report rounds to.
     const Boundary half = At(2001, 2, 28, std::nextafter(10.5 / 60, 0.0), 0.0);
     EXPECT_EQ(LocalText(half, Zone(0.0), true), "2001-02-28T00:10:29.99+00:00");
