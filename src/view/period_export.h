@@ -20,10 +20,6 @@ enum class ExportFormat { Csv, Json, Ics };
 bool ParseExportFormat(std::string_view name, ExportFormat& format);
 const char* ExportExtension(ExportFormat format);  // "csv", "json", "ics"
 
-// The largest error of an instant that the accuracy bench measures (4.14 s over random searches
-// and over the whole tree of a 12-year MD), rounded up.
-inline constexpr double kMeasuredUncertaintySeconds = 4.2;
-
 // How far a found boundary's instant may lie from the sky's, in seconds: the search's bound at
 // it, two standard errors of Delta T at its date and, where `truncated` is the resolution that
 // the instant is written to (1 s, or 0.01 s in the precise mode), what truncation loses. NaN for
