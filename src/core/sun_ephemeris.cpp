@@ -1,7 +1,5 @@
 #include "core/sun_ephemeris.h"
 
-#include "core/instant_error.h"
-
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +8,7 @@
 #include <system_error>
 
 #include "core/calendar.h"
+#include "core/instant_error.h"
 
 namespace tarvella {
 
