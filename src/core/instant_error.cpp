@@ -129,16 +129,14 @@ double JulianDayOfDate(const CivilDate& d) {
     return JulianDayNumber(d.year, d.month, d.day) - 0.5;
 }
 
-double SearchError(const SunContext& sun, const ErrorInterval& v, double x,
-                   const CivilInstant& ut) {
+// `step`: AyanamsaDailyStepBound at 0h of the instant's date.
+double SearchError(const SunContext& sun, const ErrorInterval& v, double x, const CivilInstant& ut,
+                   double step) {
     double degrees = PolynomialError(v, x, sun.precise);
     if (sun.precise) return degrees / v.speed + kPreciseFloorSeconds;
     // The afternoon runs from the date's correction at 12h to the next date's at the next 0h,
     // while the model keeps the date's all day.
-    if (ut.hour >= 12.0) {
-        const double p = x - static_cast<double>(v.index);
-        degrees += p * AyanamsaDailyStepBound(sun.ayanamsa, JulianDayOfDate(ut.date));
-    }
+    if (ut.hour >= 12.0) degrees += (x - static_cast<double>(v.index)) * step;
     return degrees / v.speed + kDefaultFloorSeconds;
 }
 
@@ -175,7 +173,8 @@ double SearchErrorSeconds(const SunContext& sun, const CivilInstant& ut) {
         !FindInterval(sun.ephemeris, static_cast<std::int64_t>(std::floor(x)), sun.precise, v)) {
         return kNaN;
     }
-    return SearchError(sun, v, x, ut);
+    return SearchError(sun, v, x, ut,
+                       AyanamsaDailyStepBound(sun.ayanamsa, JulianDayOfDate(ut.date)));
 }
 
 double PositionErrorSeconds(const SunContext& sun, const CivilInstant& ut) {
@@ -202,8 +201,9 @@ double InstantErrors::Seconds(const CivilInstant& ut) {
         day_ = day;
         // Delta T's error changes by parts in a thousand within a day.
         deltaT_ = DeltaTTwoSigmaSeconds(FractionalYear({ut.date, 12.0}));
+        step_ = AyanamsaDailyStepBound(sun_.ayanamsa, JulianDayOfDate(ut.date));
     }
-    return SearchError(sun_, interval_, x, ut) + deltaT_;
+    return SearchError(sun_, interval_, x, ut, step_) + deltaT_;
 }
 
 double FractionalYear(const CivilInstant& ut) {

@@ -49,7 +49,8 @@ struct ErrorInterval {
 };
 
 // SearchErrorSeconds plus DeltaTTwoSigmaSeconds of the instant's date, for many instants in time
-// order: the table's differences are read once per half day, Delta T's error once per day.
+// order: the table's differences are read once per half day, Delta T's error and the ayanamsa's
+// step once per day.
 class InstantErrors {
   public:
     explicit InstantErrors(const SunContext& sun) : sun_(sun) {}
@@ -59,7 +60,7 @@ class InstantErrors {
     const SunContext& sun_;
     ErrorInterval interval_;
     std::int64_t day_ = INT64_MIN;
-    double deltaT_ = 0.0;
+    double deltaT_ = 0.0, step_ = 0.0;
 };
 
 }  // namespace tarvella
