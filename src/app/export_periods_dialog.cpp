@@ -61,10 +61,7 @@ bool RunExportPeriodsDialog(wxWindow* parent, PeriodExportChoice& choice) {
         tiers.back()->SetValue(choice.alarm.tiers == 0 || (choice.alarm.tiers >> t & 1u));
         tierRow->Add(tiers.back(), 0, wxRIGHT, 2 * gap);
     }
-    if (choice.alarm.leadSeconds > 0) {
-        lead->SetValue(
-            wxString::Format("%lldm", static_cast<long long>(choice.alarm.leadSeconds / 60)));
-    }
+    if (choice.alarm.leadSeconds > 0) lead->SetValue(AlarmLeadText(choice.alarm.leadSeconds));
     const auto enableAlarm = [&] {
         const bool ics = format->GetSelection() == static_cast<int>(ExportFormat::Ics);
         leadLabel->Enable(ics);

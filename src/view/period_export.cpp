@@ -663,6 +663,14 @@ bool ParseAlarmLead(std::string_view text, std::int64_t& seconds) {
     return true;
 }
 
+std::string AlarmLeadText(std::int64_t seconds) {
+    for (const auto& [unit, letter] : {std::pair{7 * kDaySeconds, 'w'}, std::pair{kDaySeconds, 'd'},
+                                       std::pair{std::int64_t{3600}, 'h'}}) {
+        if (seconds % unit == 0) return std::to_string(seconds / unit) + letter;
+    }
+    return std::to_string(seconds / 60) + 'm';
+}
+
 bool ParseAlarmTiers(std::string_view text, unsigned& tiers) {
     unsigned mask = 0;
     while (true) {

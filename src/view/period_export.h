@@ -69,6 +69,8 @@ struct PeriodAlarm {
 };
 // "1d", "2h", "30m", "1w": a positive whole number and its unit.
 bool ParseAlarmLead(std::string_view text, std::int64_t& seconds);
+// The lead in its largest whole unit, as ParseAlarmLead reads it back: 86400 gives "1d".
+std::string AlarmLeadText(std::int64_t seconds);
 // "AD,PD": names of TierNames, at least one, each once.
 bool ParseAlarmTiers(std::string_view text, unsigned& tiers);
 

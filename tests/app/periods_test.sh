@@ -21,13 +21,19 @@ wait_window() {
 }
 
 # File > Export periods, the depth and format chosen by their keys $1 and $2 (alt+s: the SDs,
-# alt+j: JSON), then the path $3 typed into the save dialog.
+# alt+j: JSON), then the path $3 typed into the save dialog; a reminder $4 typed into its field
+# when given.
 export_periods() {
     focus_main
     xdotool key --delay 300 alt+f t
     wait_window "^Export periods$"
     local dialog=$found
-    xdotool key --delay 200 "$1" "$2" alt+o
+    xdotool key --delay 200 "$1" "$2"
+    if [[ -n ${4:-} ]]; then
+        xdotool key --delay 200 alt+m
+        xdotool type --delay 50 "$4"
+    fi
+    xdotool key --delay 200 alt+o
     wait_until 10 'found=$(xdotool search --onlyvisible --name "^Export periods$" | grep -vx "$main" | grep -vx "$dialog" | tail -1); [[ -n $found ]]' ||
         fail "no save dialog: $(cat "$home/stderr")"
     xdotool windowfocus --sync "$found"
@@ -57,6 +63,19 @@ exports_periods)
     wait_for 10 test -s "$home/out/chart.csv" || fail "no CSV: $(cat "$home/stderr")"
     sleep 0.5
     expected --depth 1 --format csv | cmp - "$home/out/chart.csv" || fail "the CSV is not the periods"
+    # The ADs as iCalendar, each with a reminder a day before it starts.
+    export_periods alt+a alt+i "$home/out/alarm.ics" 1d
+    wait_for 10 test -s "$home/out/alarm.ics" || fail "no calendar: $(cat "$home/stderr")"
+    sleep 0.5
+    /usr/bin/python3 - "$home/out/alarm.ics" <<'PY' || fail "no reminders: $(grep -c VALARM "$home/out/alarm.ics")"
+import datetime, sys, icalendar
+events = icalendar.Calendar.from_ical(open(sys.argv[1], "rb").read()).walk("VEVENT")
+assert len(events) == 12, len(events)
+for e in events:
+    (alarm,) = e.walk("VALARM")
+    assert alarm.decoded("TRIGGER") == -datetime.timedelta(days=1), alarm
+PY
+    rm "$home/out/alarm.ics"
     # The whole tree as iCalendar shows its progress, and Cancel there writes nothing.
     export_periods alt+d alt+i "$home/out/chart.ics"
     save=$found

@@ -97,6 +97,7 @@ TEST(PeriodExport, UncertaintyTextsAndAlarmArguments) {
         EXPECT_EQ(ParseAlarmLead(text, got), seconds > 0) << text;
         if (seconds > 0) {
             EXPECT_EQ(got, seconds) << text;
+            EXPECT_EQ(AlarmLeadText(seconds), text);
         }
     }
     const std::pair<const char*, unsigned> tiers[] = {
