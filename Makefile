@@ -63,6 +63,7 @@ run: build
 bench: build
 	$(BUILD)/bin/bench_accuracy
 	$(BUILD)/bin/bench_periods
+	$(BUILD)/bin/bench_export
 	$(BUILD)/bin/bench_core --benchmark_color=false
 	$(BUILD)/bin/bench_layout --benchmark_color=false
 	$(BUILD)/bin/bench_zone --benchmark_color=false

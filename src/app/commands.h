@@ -24,7 +24,8 @@ enum CommandId {
     ID_ZOOM_ACTUAL,
     ID_EXPORT_PERIODS,
     ID_VIEW_SECONDS,
+    ID_VIEW_PRECISE,
 };
-static_assert(ID_VIEW_SECONDS < 0x7fff, "a menu id wx refuses");
+static_assert(ID_VIEW_PRECISE < 0x7fff, "a menu id wx refuses");
 
 }  // namespace tarvella::app

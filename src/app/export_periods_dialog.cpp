@@ -1,16 +1,20 @@
 #include "app/export_periods_dialog.h"
 
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/dialog.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/msgdlg.h>
 #include <wx/progdlg.h>
 #include <wx/radiobox.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 
 #include <memory>
+#include <vector>
 
 #include "app/file_names.h"
 #include "document/chart_files.h"
@@ -46,9 +50,55 @@ bool RunExportPeriodsDialog(wxWindow* parent, PeriodExportChoice& choice) {
     depth->Bind(wxEVT_RADIOBOX,
                 [&](wxCommandEvent&) { rows->SetLabel(RowsText(depth->GetSelection() + 1)); });
 
+    // The calendar's reminder: a lead as tarvella-cli's --alarm takes it, and the tiers it is for.
+    auto* leadLabel =
+        new wxStaticText(&dialog, wxID_ANY, "Re&mind before each start (30m, 2h, 1d, 1w):");
+    auto* lead = new wxTextCtrl(&dialog, wxID_ANY, "");
+    auto* tierRow = new wxBoxSizer(wxHORIZONTAL);
+    std::vector<wxCheckBox*> tiers;
+    for (int t = 0; t < kTreeTiers; ++t) {
+        tiers.push_back(new wxCheckBox(&dialog, wxID_ANY, TierNames[static_cast<std::size_t>(t)]));
+        tiers.back()->SetValue(choice.alarm.tiers == 0 || (choice.alarm.tiers >> t & 1u));
+        tierRow->Add(tiers.back(), 0, wxRIGHT, 2 * gap);
+    }
+    if (choice.alarm.leadSeconds > 0) lead->SetValue(AlarmLeadText(choice.alarm.leadSeconds));
+    const auto enableAlarm = [&] {
+        const bool ics = format->GetSelection() == static_cast<int>(ExportFormat::Ics);
+        leadLabel->Enable(ics);
+        lead->Enable(ics);
+        for (wxCheckBox* box : tiers) box->Enable(ics);
+    };
+    enableAlarm();
+    format->Bind(wxEVT_RADIOBOX, [&](wxCommandEvent&) { enableAlarm(); });
+    PeriodAlarm alarm;
+    dialog.Bind(
+        wxEVT_BUTTON,
+        [&](wxCommandEvent& event) {
+            alarm = {};
+            const std::string text = lead->GetValue().Trim().Trim(false).ToStdString();
+            if (lead->IsEnabled() && !text.empty()) {
+                for (int t = 0; t < kTreeTiers; ++t) {
+                    if (tiers[static_cast<std::size_t>(t)]->GetValue()) alarm.tiers |= 1u << t;
+                }
+                if (!ParseAlarmLead(text, alarm.leadSeconds) || alarm.tiers == 0) {
+                    wxMessageBox(
+                        "Give the reminder as a number of minutes, hours, days or weeks "
+                        "(30m, 2h, 1d, 1w), for at least one tier.",
+                        "Export periods", wxOK | wxICON_EXCLAMATION, &dialog);
+                    lead->SetFocus();
+                    return;
+                }
+            }
+            event.Skip();
+        },
+        wxID_OK);
+
     auto* top = new wxBoxSizer(wxVERTICAL);
     top->Add(depth, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 4 * gap);
     top->Add(format, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 4 * gap);
+    top->Add(leadLabel, 0, wxLEFT | wxRIGHT | wxTOP, 4 * gap);
+    top->Add(lead, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 4 * gap);
+    top->Add(tierRow, 0, wxLEFT | wxRIGHT | wxTOP, 4 * gap);
     top->Add(rows, 0, wxLEFT | wxRIGHT | wxTOP, 4 * gap);
     top->Add(dialog.CreateStdDialogButtonSizer(wxOK | wxCANCEL), 0, wxEXPAND | wxALL, 4 * gap);
     dialog.SetSizerAndFit(top);
@@ -57,6 +107,7 @@ bool RunExportPeriodsDialog(wxWindow* parent, PeriodExportChoice& choice) {
     if (dialog.ShowModal() != wxID_OK) return false;
     choice.depth = depth->GetSelection() + 1;
     choice.format = static_cast<ExportFormat>(format->GetSelection());
+    choice.alarm = alarm;
     return true;
 }
 
@@ -96,7 +147,7 @@ void ExportPeriods(wxWindow* parent, Session& session, const ChartData& chart,
     const bool written =
         WriteFileRemembered(session, app::FileNameBytes(path), [&](const ByteSink& out) {
             result = WritePeriods(sun, chart, session.preferences, choice.depth, choice.format, out,
-                                  goOn);
+                                  goOn, choice.alarm);
             return result == ExportResult::Written;
         });
     progress.reset();

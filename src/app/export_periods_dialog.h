@@ -10,6 +10,7 @@ class wxWindow;
 struct PeriodExportChoice {
     int depth = 2;  // tiers below the MD, 1..5
     tarvella::ExportFormat format = tarvella::ExportFormat::Csv;
+    tarvella::PeriodAlarm alarm;  // the calendar's reminders; none by default
 };
 
 // The depth and format dialog; false when cancelled.

@@ -111,6 +111,8 @@ wxMenuBar* MakeMenuBar(bool documentOpen, bool mail) {
     view->AppendCheckItem(ID_VIEW_STATUS_BAR, "&Status Bar", "Show or hide the status bar");
     view->AppendCheckItem(ID_VIEW_SECONDS, "Show s&econds",
                           "Show the start and end times to the second");
+    view->AppendCheckItem(ID_VIEW_PRECISE, "&Precise instants",
+                          "Find each instant to a twentieth of a second");
     view->AppendSeparator();
     Item(view, ID_ZOOM_IN, "Zoom &In\tCtrl++", "Show the report larger");
     Item(view, ID_ZOOM_OUT, "Zoom &Out\tCtrl+-", "Show the report smaller");

@@ -341,10 +341,11 @@ bool COrvoApp::OnInit() {
     // What every window must follow reaches them through the session, which knows none of them.
     session_.listeners.push_back([this](tarvella::SessionChange change) {
         ForEachReportView(*docManager_, [change](COrvoView& view) {
-            if (change == tarvella::SessionChange::Ayanamsa) {
-                view.AyanamsaChanged();
-            } else {
+            // Precise instants move every chart's Sun, as a new ayanamsa does.
+            if (change == tarvella::SessionChange::ShowSeconds) {
                 view.ShowSecondsChanged();
+            } else {
+                view.AyanamsaChanged();
             }
         });
     });
@@ -583,6 +584,21 @@ void COrvoApp::BindShowSeconds() {
     frame_->Bind(
         wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Check(session_.showSeconds); },
         ID_VIEW_SECONDS);
+
+    // View > Precise instants, kept here rather than in pref.vkp, whose format stays.
+    constexpr const char* kPreciseKey = "/View/PreciseInstants";
+    session_.precise = wxConfigBase::Get()->ReadBool(kPreciseKey, false);
+    frame_->Bind(
+        wxEVT_MENU,
+        [this, kPreciseKey](wxCommandEvent& event) {
+            session_.precise = event.IsChecked();
+            wxConfigBase::Get()->Write(kPreciseKey, session_.precise);
+            session_.Tell(tarvella::SessionChange::Precise);
+        },
+        ID_VIEW_PRECISE);
+    frame_->Bind(
+        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Check(session_.precise); },
+        ID_VIEW_PRECISE);
 }
 
 void COrvoApp::StartTiming() {

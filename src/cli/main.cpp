@@ -34,10 +34,11 @@ const char* const kSigns[12] = {"Aries",       "Taurus",    "Gemini",   "Cancer"
 
 constexpr const char* kUsage =
     "usage: tarvella-cli sun | report [CHART.vkt] [--level N] [--ayanamsa N | --pref FILE] "
-    "[--birth-zone NAME | --birth-place TEXT] [--event-zone NAME | --event-place TEXT] | "
-    "periods [CHART.vkt] [--depth D] [--format csv|json|ics] [--ayanamsa N | --pref FILE] "
-    "[--birth-zone NAME | --birth-place TEXT] [--event-zone NAME | --event-place TEXT] | "
-    "zones [TEXT] | places TEXT";
+    "[--birth-zone NAME | --birth-place TEXT] [--event-zone NAME | --event-place TEXT] "
+    "[--precise] | periods [CHART.vkt] [--depth D] [--format csv|json|ics] "
+    "[--ayanamsa N | --pref FILE] [--birth-zone NAME | --birth-place TEXT] "
+    "[--event-zone NAME | --event-place TEXT] [--precise] "
+    "[--alarm 1d|2h|30m|1w [--alarm-tiers AD,PD]] | zones [TEXT] | places TEXT";
 
 int Fail(int code, const std::string& message) {
     std::fprintf(stderr, "tarvella-cli: %s\n", message.c_str());
@@ -85,6 +86,9 @@ struct ReportOptions {
     bool periods = false;  // the periods command: --depth and --format instead of --level
     int depth = 5;
     ExportFormat format = ExportFormat::Csv;
+    bool precise = false;  // cubics and the correction of the instant
+    PeriodAlarm alarm;
+    bool tiersGiven = false;
 };
 
 // An empty result means the arguments were understood.
@@ -92,7 +96,13 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
     for (int i = 2; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        const bool own = o.periods ? arg == "--depth" || arg == "--format" : arg == "--level";
+        if (arg == "--precise") {
+            o.precise = true;
+            continue;
+        }
+        const bool own = o.periods ? arg == "--depth" || arg == "--format" || arg == "--alarm" ||
+                                         arg == "--alarm-tiers"
+                                   : arg == "--level";
         if (own || arg == "--ayanamsa" || arg == "--pref" || arg == "--birth-zone" ||
             arg == "--event-zone" || arg == "--birth-place" || arg == "--event-place") {
             if (!hasValue) return std::string(arg) + " needs a value";
@@ -113,6 +123,16 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
                 if (!ParseInt(value, o.depth) || o.depth < 1 || o.depth > kTreeTiers) {
                     return "--depth must be 1..5";
                 }
+            } else if (arg == "--alarm") {
+                if (!ParseAlarmLead(value, o.alarm.leadSeconds)) {
+                    return "--alarm must be a number of minutes, hours, days or weeks: 30m, 2h, "
+                           "1d, 1w";
+                }
+            } else if (arg == "--alarm-tiers") {
+                if (!ParseAlarmTiers(value, o.alarm.tiers)) {
+                    return "--alarm-tiers must name tiers of AD, PD, SD, PAD, DAD, each once";
+                }
+                o.tiersGiven = true;
             } else if (arg == "--format") {
                 if (!ParseExportFormat(value, o.format)) return "--format must be csv, json or ics";
             } else if (arg == "--level") {
@@ -141,6 +161,10 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
     if (!o.eventZone.empty() && !o.eventPlace.empty()) {
         return "give either --event-zone or --event-place";
     }
+    if ((o.alarm.leadSeconds > 0 || o.tiersGiven) && o.format != ExportFormat::Ics) {
+        return "--alarm and --alarm-tiers need --format ics";
+    }
+    if (o.tiersGiven && o.alarm.leadSeconds == 0) return "--alarm-tiers needs --alarm";
     return {};
 }
 
@@ -304,10 +328,12 @@ int RunPeriods(SunContext& sun, const ReportOptions& o) {
     // Whole rows go out as they are made; stdout's own buffer gathers them into large writes.
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-    const ExportResult result =
-        WritePeriods(sun, chart, preferences, o.depth, o.format, [](std::string_view bytes) {
+    const ExportResult result = WritePeriods(
+        sun, chart, preferences, o.depth, o.format,
+        [](std::string_view bytes) {
             return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
-        });
+        },
+        {}, o.alarm);
     if (result != ExportResult::Written) return Fail(1, "cannot write the periods");
     return Written("the periods");
 }
@@ -349,7 +375,7 @@ int main(int argc, char** argv) {
         return Fail(1, "cannot read the Sun table " + SunFilePathFor(exe));
     }
     Ayanamsa ayanamsa;
-    SunContext sun{table, ayanamsa};
+    SunContext sun{table, ayanamsa, options.precise};
     if (command == "sun") return RunSun(sun);
     return options.periods ? RunPeriods(sun, options) : RunReport(sun, options);
 }

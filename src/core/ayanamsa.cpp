@@ -15,12 +15,19 @@ struct AyanamsaTerms {
     double sinOmega;  // sine of the Moon's node
 };
 
-AyanamsaTerms TermsOf(int year, int month, int day) {
-    const double jd = JulianDayNumber(year, month, day);
-    const double t = (jd - 2415020.0 - 0.5) / 36525.0;
+AyanamsaTerms TermsAt(double julianDayUt) {
+    const double t = (julianDayUt - 2415020.0) / 36525.0;
     double omega = (933060.0 - 6962911.0 * t + 7.5 * t * t) / 3600.0;
     omega = omega - 360.0 * std::floor(omega / 360.0);
     return {t, std::sin(omega * kRadiansPerDegree)};
+}
+
+AyanamsaTerms TermsOf(int year, int month, int day) {
+    return TermsAt(JulianDayNumber(year, month, day) - 0.5);
+}
+
+bool Tropical(double deviation) {
+    return !(deviation <= kMaxAyanamsaDeviation && deviation >= -kMaxAyanamsaDeviation);
 }
 
 double Evaluate(Ayanamsa& ayanamsa, const AyanamsaTerms& terms) {
@@ -48,6 +55,22 @@ double AyanamsaCorrection(Ayanamsa& ayanamsa, int year, int month, int day) {
     const AyanamsaTerms terms = TermsOf(year, month, day);
     Evaluate(ayanamsa, terms);
     return Evaluate(ayanamsa, terms);
+}
+
+double AyanamsaCorrectionAt(Ayanamsa& ayanamsa, double julianDayUt) {
+    const AyanamsaTerms terms = TermsAt(julianDayUt);
+    Evaluate(ayanamsa, terms);
+    return Evaluate(ayanamsa, terms);
+}
+
+double AyanamsaDailyStepBound(const Ayanamsa& ayanamsa, double julianDayUt) {
+    if (Tropical(ayanamsa.deviation)) return 0.0;
+    const double t = (julianDayUt - 2415020.0) / 36525.0;
+    // d/dt of 5025.64 t + 1.11 t^2, and 17.23 times the node's rate in radians (its cosine at
+    // most 1); the periodic term of the last correction moves by a millionth of that.
+    const double precession = (5025.64 + 2.22 * t) / 36525.0;
+    const double nutation = 17.23 * 6962911.0 / 3600.0 * kRadiansPerDegree / 36525.0;
+    return 1.001 * (std::fabs(precession) + nutation) / 3600.0;
 }
 
 double DeviationArcMinutes(int deviationSign, double degrees, double arcMinutes,

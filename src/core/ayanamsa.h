@@ -21,6 +21,14 @@ double EvaluateAyanamsa(Ayanamsa& ayanamsa, int year, int month, int day);
 // depends on earlier calls.
 double AyanamsaCorrection(Ayanamsa& ayanamsa, int year, int month, int day);
 
+// The same correction at a Universal Time instant given as a Julian day with its fraction: the
+// formula's centuries counted to the instant instead of to 0h of its date. For the precise mode.
+double AyanamsaCorrectionAt(Ayanamsa& ayanamsa, double julianDayUt);
+
+// An upper bound of how far the correction moves in one day, in degrees: the general precession
+// of the formula plus the largest rate of its nutation term. 0 for the tropical zodiac.
+double AyanamsaDailyStepBound(const Ayanamsa& ayanamsa, double julianDayUt);
+
 // deviationSign x (60 x degrees + arcMinutes + arcSeconds / 60), in arc-minutes.
 double DeviationArcMinutes(int deviationSign, double degrees, double arcMinutes, double arcSeconds);
 

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "core/calendar.h"
+#include "core/instant_error.h"
 
 namespace tarvella {
 
@@ -80,6 +81,30 @@ double ReduceDegreesSlow(double longitude) {
     return l;
 }
 
+namespace {
+
+// Straight between the two values of the half day, with the correction of the UT date.
+bool DefaultLongitude(SunContext& sun, int year, int month, int day, double h, double& l) {
+    std::int64_t offset = SlotOffset(year, month, day);
+    if (h >= 12.0) {
+        h -= 12.0;
+        offset += 8;
+    }
+    if (year < kFirstTableYear || year > kLastTableYear) return false;
+    double v[2];
+    if (!sun.ephemeris.ReadValues(offset, 2, v)) return false;
+
+    // The table holds reduced values; the half-day step is never near half a turn.
+    double step = v[1] - v[0];
+    if (step <= -180.0) step += 360.0;
+    if (step > 180.0) step -= 360.0;
+    const double c = AyanamsaCorrection(sun.ayanamsa, year, month, day);
+    l = ReduceDegrees(v[0] + step * h / 12.0 + c);
+    return true;
+}
+
+}  // namespace
+
 bool ComputeSunPosition(SunContext& sun, ChartMoment& moment, const ZoneSpec& zone) {
     // Without a position the longitude is NaN, so every search anchored on it fails visibly
     // instead of dividing from 0 degrees of Aries.
@@ -99,21 +124,18 @@ bool ComputeSunPosition(SunContext& sun, ChartMoment& moment, const ZoneSpec& zo
     if (!NormalizeDate(year, month, day)) return false;
     CarryHours(year, month, day, h);
 
-    std::int64_t offset = SlotOffset(year, month, day);
-    if (h >= 12.0) {
-        h -= 12.0;
-        offset += 8;
+    double l = 0.0;
+    if (sun.precise) {
+        const CivilInstant ut{{year, month, day}, h};
+        double tropical = 0.0;
+        if (year < kFirstTableYear || year > kLastTableYear ||
+            !PreciseTropicalLongitude(sun.ephemeris, ut, tropical)) {
+            return false;
+        }
+        l = ReduceDegrees(tropical + AyanamsaCorrectionAt(sun.ayanamsa, JulianDayOf(ut)));
+    } else if (!DefaultLongitude(sun, year, month, day, h, l)) {
+        return false;
     }
-    if (year < kFirstTableYear || year > kLastTableYear) return false;
-    double v[2];
-    if (!sun.ephemeris.ReadValues(offset, 2, v)) return false;
-
-    // The table holds reduced values; the half-day step is never near half a turn.
-    double step = v[1] - v[0];
-    if (step <= -180.0) step += 360.0;
-    if (step > 180.0) step -= 360.0;
-    const double c = AyanamsaCorrection(sun.ayanamsa, year, month, day);
-    const double l = ReduceDegrees(v[0] + step * h / 12.0 + c);
     if (!std::isfinite(l)) return false;
 
     moment.sunLongitude = l;

@@ -71,10 +71,13 @@ class SunEphemeris {
     std::vector<unsigned char> bytes_;
 };
 
-// What every Sun position needs: the table and the process-wide ayanamsa state.
+// What every Sun position needs: the table and the process-wide ayanamsa state. Precise: the
+// table interpolated by cubics and the correction evaluated at the instant itself, instead of
+// straight lines and the correction of the UT date.
 struct SunContext {
     const SunEphemeris& ephemeris;
     Ayanamsa& ayanamsa;
+    bool precise = false;
 };
 
 // Fills the five Sun fields of the moment from its local date and time and the zone's utOffset.

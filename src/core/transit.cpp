@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/calendar.h"
+#include "core/instant_error.h"
 
 namespace tarvella {
 namespace {
@@ -83,9 +84,47 @@ bool WindowOf(double target, double start, CivilDate anchor, const ZoneSpec& zon
     return true;
 }
 
-// The hour found in slot `slot` of the window as UT, and in the zone's local time.
-bool Finish(std::int64_t slot, double h, const ZoneSpec& zone, SunTransit& found) {
-    const CivilDate date = SlotDate(slot);
+// Newton's method from the straight line's hour, on the cubic through the table and the
+// correction of the instant itself. The slope is the half day's: it changes by a hundredth
+// across it, so each step gains two digits.
+bool Refine(SunContext& sun, double target, CivilDate& date, double& h) {
+    double slope = 0.0;  // degrees per hour
+    for (int i = 0; i < 8; ++i) {
+        int y = date.year, m = date.month, d = date.day;
+        if (h < 0.0 || h >= 24.0) {
+            CarryHours(y, m, d, h);
+            date = {y, m, d};
+        }
+        const CivilInstant ut{date, h};
+        double tropical = 0.0;
+        if (!PreciseTropicalLongitude(sun.ephemeris, ut, tropical)) return false;
+        const double offset = std::remainder(
+            tropical + AyanamsaCorrectionAt(sun.ayanamsa, JulianDayOf(ut)) - target, 360.0);
+        if (slope == 0.0) {
+            double a = 0.0, b = 0.0;
+            const std::int64_t n = 2 * DayNumber(date) + (h >= 12.0 ? 1 : 0);
+            if (!HalfDayValue(sun.ephemeris, n, a) || !HalfDayValue(sun.ephemeris, n + 1, b)) {
+                return false;
+            }
+            slope = std::remainder(b - a, 360.0) / 12.0;
+            if (!(slope > 0.0)) return false;
+        }
+        const double step = offset / slope;
+        h -= step;
+        if (std::fabs(step) < 1e-8) break;  // 36 microseconds
+    }
+    int y = date.year, m = date.month, d = date.day;
+    if (h < 0.0 || h >= 24.0) CarryHours(y, m, d, h);
+    date = {y, m, d};
+    return h >= 0.0 && h < 24.0;
+}
+
+// The hour found in slot `slot` of the window as UT, and in the zone's local time; refined
+// when the search is precise.
+bool Finish(SunContext& sun, double target, std::int64_t slot, double h, const ZoneSpec& zone,
+            SunTransit& found) {
+    CivilDate date = SlotDate(slot);
+    if (sun.precise && !Refine(sun, target, date, h)) return false;
     const CivilInstant ut{date, h};
     int ry = date.year, rm = date.month, rd = date.day;
     h -= zone.utOffset;
@@ -126,7 +165,7 @@ bool FindSunTransit(SunContext& sun, double target, double start, CivilDate anch
         const double vn = ReduceDegrees(values[2 * j + 2] + c);
         if (slotDate.day <= DaysInMonth(slotDate.year, slotDate.month)) {
             const double h = SlotHours(v0, v12, vn, t);
-            if (h >= 0.0) return Finish(first + j, h, zone, found);
+            if (h >= 0.0) return Finish(sun, t, first + j, h, zone, found);
         }
         v = vn;
     }
@@ -179,7 +218,9 @@ bool FindSunTransit(SunContext& sun, const SunSlotCache& cache, double target, d
         if (!cache.realDay[base + j]) continue;
         const double h =
             SlotHours(cache.v0[base + j], cache.v12[base + j], cache.v0[base + j + 1], t);
-        if (h >= 0.0) return Finish(first + static_cast<std::int64_t>(j), h, zone, found);
+        if (h >= 0.0) {
+            return Finish(sun, t, first + static_cast<std::int64_t>(j), h, zone, found);
+        }
     }
     return false;
 }

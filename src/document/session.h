@@ -14,7 +14,7 @@
 namespace tarvella {
 
 // What changed for every window at once.
-enum class SessionChange { Ayanamsa, ShowSeconds };
+enum class SessionChange { Ayanamsa, ShowSeconds, Precise };
 
 struct Session {
     SunEphemeris ephemeris;
@@ -23,6 +23,7 @@ struct Session {
     std::string lastDataPath;
     std::string prefFilePath;
     bool showSeconds = false;  // View > Show seconds, for every window
+    bool precise = false;      // View > Precise instants, for every window
     // Set when a signal asks the program to end: long work under way gives up as by Cancel.
     bool ending = false;
     // Long work under way that lets the event loop run (an export): the end waits for it.
@@ -31,7 +32,7 @@ struct Session {
     // temporary file that a later start does not find; empty: none is kept.
     std::string writeFoldersPath;
 
-    SunContext Sun() { return SunContext{ephemeris, ayanamsa}; }
+    SunContext Sun() { return SunContext{ephemeris, ayanamsa, precise}; }
 
     // Read from the preference file once a run: a window opened later must not bring back a
     // file that an unsaved change left behind.

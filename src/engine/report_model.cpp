@@ -5,6 +5,7 @@ namespace tarvella {
 ReportModel BuildReport(SunContext& sun, const ChartData& chart) {
     ReportModel report;
     report.chart = WithinTables(chart);
+    report.precise = sun.precise;
     if (report.IsEvent()) {
         report.event = FindEventPath(sun, report.chart);
         report.path = report.event.Within(PathOf(report.chart));

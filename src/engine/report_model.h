@@ -21,6 +21,8 @@ struct ReportModel {
     PeriodPath path;
     // Times to the second, as View > Show seconds asks; to the minute otherwise.
     bool seconds = false;
+    // Found by the precise search, as the heading says.
+    bool precise = false;
     bool IsEvent() const { return chart.level == kEventLevel; }
 };
 

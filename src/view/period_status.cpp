@@ -1,11 +1,13 @@
 #include "view/period_status.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "engine/division.h"
 #include "engine/event_location.h"
 #include "view/navigation.h"
+#include "view/period_export.h"
 #include "view/report_text.h"
 
 namespace tarvella {
@@ -33,9 +35,18 @@ std::string PeriodName(const PeriodPath& path, int tier, int index) {
     return name;
 }
 
-std::string Span(const std::string& name, const Boundary& start, const Boundary& end) {
+// With `sun`, the larger uncertainty of the two ends follows: "..., 31 d 20 h 54 m, ± 4 s".
+std::string Span(const std::string& name, const Boundary& start, const Boundary& end,
+                 const SunContext* sun = nullptr) {
     std::string text = name + ": " + When(start) + " to " + When(end);
-    if (start.found && end.found) text += ", " + DurationText(start.ut, end.ut);
+    if (start.found && end.found) {
+        text += ", " + DurationText(start.ut, end.ut);
+        if (sun) {
+            const double u =
+                std::max(InstantUncertainty(*sun, start), InstantUncertainty(*sun, end));
+            if (std::isfinite(u)) text += ", " + UncertaintyShortText(u);
+        }
+    }
     return text;
 }
 
@@ -77,12 +88,24 @@ std::string EventOutsideMdText(SunContext& sun, const ChartData& chart) {
            " to " + When(end) + ".";
 }
 
-std::string RowStatusText(const ReportModel& report, int row) {
+namespace {
+
+std::string RowSpan(const ReportModel& report, int row, const SunContext* sun) {
     if (report.IsEvent() || row < 0 || row >= kPeriodsPerTier) return {};
     const LevelDivision& d = report.division;
     const auto& b = d.boundaries;
     return Span(PeriodName(report.path, report.path.level - 1, row),
-                b[static_cast<std::size_t>(row)], b[static_cast<std::size_t>(row) + 1]);
+                b[static_cast<std::size_t>(row)], b[static_cast<std::size_t>(row) + 1], sun);
+}
+
+}  // namespace
+
+std::string RowStatusText(const ReportModel& report, int row) {
+    return RowSpan(report, row, nullptr);
+}
+
+std::string RowStatusText(const SunContext& sun, const ReportModel& report, int row) {
+    return RowSpan(report, row, &sun);
 }
 
 std::string EventColumnStatusText(SunContext& sun, const ReportModel& report, int column) {
@@ -94,10 +117,10 @@ std::string EventColumnStatusText(SunContext& sun, const ReportModel& report, in
     SetPath(chart, path);
     const ReportModel parent = BuildReport(sun, chart);
     const auto& b = parent.division.boundaries;
-    if (column == 0) return Span("MD", b[0], b[kPeriodsPerTier]);
+    if (column == 0) return Span("MD", b[0], b[kPeriodsPerTier], &sun);
     const int index = report.path.index[static_cast<std::size_t>(column - 1)];
     return Span(PeriodName(report.path, column - 1, index), b[static_cast<std::size_t>(index)],
-                b[static_cast<std::size_t>(index) + 1]);
+                b[static_cast<std::size_t>(index) + 1], &sun);
 }
 
 }  // namespace tarvella

@@ -12,9 +12,11 @@ namespace tarvella {
 
 // Row 0..11 of a level report; empty for anything else.
 std::string RowStatusText(const ReportModel& report, int row);
+// The same with the larger uncertainty of its two instants: "..., 31 d 20 h 54 m, ± 4 s".
+std::string RowStatusText(const SunContext& sun, const ReportModel& report, int row);
 
-// Column 0..4 of the event report (the MD, then the periods found below it); empty for a column
-// the search did not reach.
+// Column 0..4 of the event report (the MD, then the periods found below it), with its
+// uncertainty; empty for a column the search did not reach.
 std::string EventColumnStatusText(SunContext& sun, const ReportModel& report, int column);
 
 // Where the event lies when it is not in the MD: "The event lies before this MD, which runs from

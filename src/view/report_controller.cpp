@@ -148,9 +148,9 @@ void ReportController::Point(int hit) {
 std::string ReportController::StatusText(int hit) {
     if (hit == kNoHighlight) return {};
     const ReportModel& report = Report();
-    if (!report.IsEvent()) return RowStatusText(report, hit);
     SunContext sun = session_.Sun();
-    return EventColumnStatusText(sun, report, hit);
+    return report.IsEvent() ? EventColumnStatusText(sun, report, hit)
+                            : RowStatusText(sun, report, hit);
 }
 
 }  // namespace tarvella

@@ -23,6 +23,7 @@ struct ReportGeometry {
     int positionOffset = 120;
     // What the seconds of View > Show seconds add to a time, and so move along what follows it.
     int secondsWidth = 22;
+    int hundredthsWidth = 22;  // and the hundredths of precise instants
     // "Go one level up" sits in row slot 13, one slot below the last row's; slot 12 stays empty.
     // Its text is centred in the column, and its click area is the middle of that.
     int linkSlot = 13;

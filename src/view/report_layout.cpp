@@ -41,8 +41,8 @@ void DrawPeriodReport(const Drawing& d, const ReportModel& report) {
     const int left = g.columnLeft, right = g.columnRight;
 
     if (printing) {
-        d.Text(kPeriodHeading, {left, 8, right, kAllDown}, kAlignCentre, {kArial, 250, 24, 8},
-               kHeadingColour);
+        d.Text(PeriodHeading(report.precise), {left, 8, right, kAllDown}, kAlignCentre,
+               {kArial, 250, 24, 8}, kHeadingColour);
     }
     d.Text(CaptionText(c), {left, y0, right, kAllDown}, kAlignCentre, {kArial, 350, 20, 7},
            {0, 100, 100});
@@ -51,8 +51,10 @@ void DrawPeriodReport(const Drawing& d, const ReportModel& report) {
     d.Text(printing ? BirthLineText(c) : HintText(c.level), noteRect, kAlignCentre, kNoteFont,
            kNoteColour);
 
-    const std::array<BoundaryTexts, 13> b = FormatBoundaries(report.division, report.seconds);
-    const int shift = report.seconds ? g.secondsWidth : 0;
+    const std::array<BoundaryTexts, 13> b =
+        FormatBoundaries(report.division, report.seconds, report.precise);
+    const int shift =
+        report.seconds ? g.secondsWidth + (report.precise ? g.hundredthsWidth : 0) : 0;
     for (int k = 0; k < g.rows; ++k) {
         const int y = g.RowTop(k, printing);
         const auto row = static_cast<std::size_t>(k);
@@ -70,8 +72,8 @@ void DrawPeriodReport(const Drawing& d, const ReportModel& report) {
 }
 
 void DrawEventReport(const Drawing& d, const ReportModel& report) {
-    d.Text(kEventHeading, {30, 50, kWide, kAllDown}, kAlignLeft, {kArial, 350, 30, 10},
-           kHeadingColour);
+    d.Text(EventHeading(report.precise), {30, 50, kWide, kAllDown}, kAlignLeft,
+           {kArial, 350, 30, 10}, kHeadingColour);
     const std::array<std::string, 3> blocks = EventDataTexts(report.chart);
     const int tops[] = {110, 142, 194};
     for (std::size_t i = 0; i < blocks.size(); ++i) {

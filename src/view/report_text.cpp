@@ -51,15 +51,27 @@ std::int64_t LocalSeconds(const Boundary& b) {
     return DayNumber({b.year, b.month, b.day}) * kDay + s;
 }
 
-BoundaryTexts FormatBoundary(const Boundary& b, bool seconds) {
+std::int64_t LocalHundredths(const Boundary& b) {
+    constexpr std::int64_t kDay = 8640000;
+    auto h = static_cast<std::int64_t>(std::floor(b.hour * 360000.0));
+    const auto m = static_cast<std::int64_t>(std::floor(b.hour * 60.0 + 0.5));
+    h = std::clamp(h, 6000 * m - 3000, 6000 * m + 2999);
+    h = std::clamp<std::int64_t>(h, 0, kDay - 1);
+    return DayNumber({b.year, b.month, b.day}) * kDay + h;
+}
+
+BoundaryTexts FormatBoundary(const Boundary& b, bool seconds, bool hundredths) {
     BoundaryTexts t;
     if (b.found && seconds) {
-        const std::int64_t s = LocalSeconds(b);
+        const std::int64_t hs = hundredths ? LocalHundredths(b) : 100 * LocalSeconds(b);
+        const std::int64_t s = hs / 100 - (hs % 100 < 0 ? 1 : 0);
         const std::int64_t day = s / 86400 - (s % 86400 < 0 ? 1 : 0);
         const auto rest = static_cast<int>(s - day * 86400);
         const CivilDate date = DateOfDayNumber(day);
-        t.when = Format("%2d %s %04d, %02d:%02d:%02d ", date.day, MonthName(date.month), date.year,
+        t.when = Format("%2d %s %04d, %02d:%02d:%02d", date.day, MonthName(date.month), date.year,
                         rest / 3600, rest / 60 % 60, rest % 60);
+        if (hundredths) t.when += Format(".%02d", static_cast<int>(hs - 100 * s));
+        t.when += ' ';
     } else if (b.found) {
         int year = b.year, month = b.month, day = b.day;
         // The nearest whole minute, a half going up; 24:00 is midnight of the next day.
@@ -90,10 +102,11 @@ BoundaryTexts FormatBoundary(const Boundary& b, bool seconds) {
     return t;
 }
 
-std::array<BoundaryTexts, 13> FormatBoundaries(const LevelDivision& division, bool seconds) {
+std::array<BoundaryTexts, 13> FormatBoundaries(const LevelDivision& division, bool seconds,
+                                               bool hundredths) {
     std::array<BoundaryTexts, 13> texts;
     for (std::size_t k = 0; k < texts.size(); ++k)
-        texts[k] = FormatBoundary(division.boundaries[k], seconds);
+        texts[k] = FormatBoundary(division.boundaries[k], seconds, hundredths);
     return texts;
 }
 
@@ -158,19 +171,20 @@ std::string ReportText(const ReportModel& report) {
     PlainTextMirror text;
     const ChartData& c = report.chart;
     if (report.IsEvent()) {
-        text.Append(kEventHeading);
+        text.Append(EventHeading(report.precise));
         text.Append("\r\n\r\n");
         for (const std::string& block : EventDataTexts(c)) text.Append(block);
         for (const std::string& column : EventPathTexts(report.event)) text.Append(column);
         text.Append(report.event.Complete() ? "\r\n\r\n" : kEventErrorPlainText);
         return text.text;
     }
-    text.Append(kPeriodHeading);
+    text.Append(PeriodHeading(report.precise));
     text.Append(CaptionText(c));
     text.Append(ZoneLineText(c));
     text.Append(BirthLineText(c));
     text.Append("\r\n");
-    const std::array<BoundaryTexts, 13> b = FormatBoundaries(report.division, report.seconds);
+    const std::array<BoundaryTexts, 13> b =
+        FormatBoundaries(report.division, report.seconds, report.precise);
     for (std::size_t k = 0; k < 12; ++k) {
         const BoundaryTexts& start = b[k];
         const BoundaryTexts& end = b[k + 1];

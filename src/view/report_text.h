@@ -24,6 +24,15 @@ inline constexpr std::array<const char*, 4> EventLevelNames{"PD ", "SD ", "PAD",
 
 inline constexpr const char* kPeriodHeading = "Tarvella\r\n\r\n";
 inline constexpr const char* kEventHeading = "Tarvella:";
+inline constexpr const char* kPrecisePeriodHeading = "Tarvella (precise instants)\r\n\r\n";
+inline constexpr const char* kPreciseEventHeading = "Tarvella (precise instants):";
+// The heading of a report: the precise search's says so.
+inline const char* PeriodHeading(bool precise) {
+    return precise ? kPrecisePeriodHeading : kPeriodHeading;
+}
+inline const char* EventHeading(bool precise) {
+    return precise ? kPreciseEventHeading : kEventHeading;
+}
 inline constexpr const char* kLevelUpText = "Go one level up";
 // The error drawn where the event path stops, and the part of it that the plain text keeps.
 inline constexpr const char* kEventErrorText =
@@ -38,15 +47,20 @@ struct BoundaryTexts {
     std::string position;
     std::string plainPosition;
 };
-// With `seconds` the time is "12:10:33", truncated to the second within the minute shown without.
-BoundaryTexts FormatBoundary(const Boundary& boundary, bool seconds = false);
+// With `seconds` the time is "12:10:33", truncated to the second within the minute shown without;
+// with `hundredths` too (precise instants) "12:10:33.37".
+BoundaryTexts FormatBoundary(const Boundary& boundary, bool seconds = false,
+                             bool hundredths = false);
 // Each of the thirteen boundaries once: the end of a row is the start of the next.
-std::array<BoundaryTexts, 13> FormatBoundaries(const LevelDivision& division, bool seconds = false);
+std::array<BoundaryTexts, 13> FormatBoundaries(const LevelDivision& division, bool seconds = false,
+                                               bool hundredths = false);
 
 // A found boundary's local instant in whole seconds from 1970, truncated, and always within the
 // minute that the report shows by rounding: the two disagree by a last bit of the hour where it
 // lies on a half minute.
 std::int64_t LocalSeconds(const Boundary& boundary);
+// The same in hundredths of a second, within the same minute.
+std::int64_t LocalHundredths(const Boundary& boundary);
 
 // The lines of the report of a level; the chart is one of a report model.
 std::string CaptionText(const ChartData& chart);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# File > Export periods and View > Show seconds, in the real program on the X display that
+# File > Export periods, View > Show seconds and View > Precise instants, in the real program on the X display that
 # xvfb-run gives, with a fresh home.
 #   periods_test.sh TEST PROGRAM PIXEL_PROBE CLI STORAGE_FAULT_SHIM
 set -euo pipefail
@@ -21,13 +21,19 @@ wait_window() {
 }
 
 # File > Export periods, the depth and format chosen by their keys $1 and $2 (alt+s: the SDs,
-# alt+j: JSON), then the path $3 typed into the save dialog.
+# alt+j: JSON), then the path $3 typed into the save dialog; a reminder $4 typed into its field
+# when given.
 export_periods() {
     focus_main
     xdotool key --delay 300 alt+f t
     wait_window "^Export periods$"
     local dialog=$found
-    xdotool key --delay 200 "$1" "$2" alt+o
+    xdotool key --delay 200 "$1" "$2"
+    if [[ -n ${4:-} ]]; then
+        xdotool key --delay 200 alt+m
+        xdotool type --delay 50 "$4"
+    fi
+    xdotool key --delay 200 alt+o
     wait_until 10 'found=$(xdotool search --onlyvisible --name "^Export periods$" | grep -vx "$main" | grep -vx "$dialog" | tail -1); [[ -n $found ]]' ||
         fail "no save dialog: $(cat "$home/stderr")"
     xdotool windowfocus --sync "$found"
@@ -57,6 +63,19 @@ exports_periods)
     wait_for 10 test -s "$home/out/chart.csv" || fail "no CSV: $(cat "$home/stderr")"
     sleep 0.5
     expected --depth 1 --format csv | cmp - "$home/out/chart.csv" || fail "the CSV is not the periods"
+    # The ADs as iCalendar, each with a reminder a day before it starts.
+    export_periods alt+a alt+i "$home/out/alarm.ics" 1d
+    wait_for 10 test -s "$home/out/alarm.ics" || fail "no calendar: $(cat "$home/stderr")"
+    sleep 0.5
+    /usr/bin/python3 - "$home/out/alarm.ics" <<'PY' || fail "no reminders: $(grep -c VALARM "$home/out/alarm.ics")"
+import datetime, sys, icalendar
+events = icalendar.Calendar.from_ical(open(sys.argv[1], "rb").read()).walk("VEVENT")
+assert len(events) == 12, len(events)
+for e in events:
+    (alarm,) = e.walk("VALARM")
+    assert alarm.decoded("TRIGGER") == -datetime.timedelta(days=1), alarm
+PY
+    rm "$home/out/alarm.ics"
     # The whole tree as iCalendar shows its progress, and Cancel there writes nothing.
     export_periods alt+d alt+i "$home/out/chart.ics"
     save=$found
@@ -169,6 +188,14 @@ PY
     sleep 0.5
     copy "$home/off2.txt"
     cmp "$home/off2.txt" "$home/minutes.txt" || fail "off again: the text changed"
+    # View > Precise instants: the heading says so and the times are the precise search's, as
+    # tarvella-cli's --precise gives them; kept for the next run.
+    xdotool key --delay 300 alt+v p
+    sleep 0.5
+    copy "$home/precise.txt"
+    "$cli" report "$home/chart.vkt" --pref "$data/pref.vkp" --precise | cmp - "$home/precise.txt" ||
+        fail "precise: $(head -3 "$home/precise.txt")"
+    head -1 "$home/precise.txt" | grep -q "^Tarvella (precise instants)" || fail "no precise heading"
     # On once more, kept for the next run, whose printing shows the seconds too.
     xdotool key --delay 300 alt+v e
     sleep 0.3
@@ -176,10 +203,12 @@ PY
     xdotool key ctrl+q
     wait_until 10 '! kill -0 $pid 2>/dev/null' || fail "still running after Exit"
     grep -qx "ShowSeconds=1" "$home/.config/tarvella.conf" || fail "not kept: $(cat "$home/.config/tarvella.conf")"
+    grep -qx "PreciseInstants=1" "$home/.config/tarvella.conf" || fail "precise not kept"
     timeout 30 "$program" --print-to "$home/out.pdf" "$home/chart.vkt" 2>>"$home/stderr" ||
         fail "print: $(cat "$home/stderr")"
     [[ $(pdftotext "$home/out.pdf" - | grep -cE '[0-9]{2}:[0-9]{2}:[0-9]{2}') -ge 12 ]] ||
         fail "the page has no seconds: $(pdftotext "$home/out.pdf" - | head -20)"
+    pdftotext "$home/out.pdf" - | grep -q "Tarvella (precise instants)" || fail "the page is not precise"
     ;;
 *) fail "no test $test" ;;
 esac

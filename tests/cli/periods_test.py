@@ -100,7 +100,8 @@ class PeriodsTest(unittest.TestCase):
         self.assertTrue(all(len(r) == len(rows[0]) for r in rows), "no field holds a comma")
         self.assertEqual(rows[0], ["tier", "path", "start_utc", "end_utc", "start_local",
                                    "end_local", "start_longitude", "end_longitude",
-                                   "start_degrees", "end_degrees"])
+                                   "start_degrees", "end_degrees", "start_uncertainty_s",
+                                   "end_uncertainty_s"])
         return [dict(zip(rows[0], r)) for r in rows[1:]]
 
     def check_tiling(self, rows, depth):
@@ -218,7 +219,10 @@ class PeriodsTest(unittest.TestCase):
         self.assertEqual(data["md"]["start_year"], 2001)
         self.assertEqual(data["depth"], 3)
         self.assertEqual(data["period_count"], len(rows))
-        self.assertEqual(data["uncertainty_seconds"], 4.2)
+        figures = [p[k] for p in data["periods"] for k in ("start_uncertainty_s",
+                                                              "end_uncertainty_s")]
+        self.assertEqual(data["uncertainty_seconds"], max(figures))
+        self.assertIn("largest", data["uncertainty"])
         self.assertIn("Lahiri", data["ayanamsa"]["name"])
         self.assertEqual(data["md"]["start_utc"], rows[0]["start_utc"])
         self.assertEqual(data["md"]["end_utc"], rows[-1]["end_utc"])
@@ -227,6 +231,7 @@ class PeriodsTest(unittest.TestCase):
                         "start_longitude", "end_longitude"):
                 self.assertEqual(r[key], p[key])
             self.assertAlmostEqual(float(r["start_degrees"]), p["start_degrees"], places=6)
+            self.assertEqual(float(r["end_uncertainty_s"]), p["end_uncertainty_s"])
 
         raw = self.cli.run("periods", chart, "--format", "ics", "--depth", "3").stdout
         lines = raw.split(b"\r\n")
@@ -244,7 +249,9 @@ class PeriodsTest(unittest.TestCase):
                 int(i) - 1], t) for i, t in zip(r["path"].split("."), ["AD", "PD", "SD"])]
             self.assertEqual(str(e["SUMMARY"]), " / ".join(names))
             self.assertIn(r["start_longitude"], str(e["DESCRIPTION"]))
-            self.assertIn("4.2 s", str(e["DESCRIPTION"]))
+            self.assertIn("Start within %s s, end within %s s" % (
+                r["start_uncertainty_s"], r["end_uncertainty_s"]), str(e["DESCRIPTION"]))
+            self.assertEqual(e.walk("VALARM"), [])
         # The same chart gives the same UIDs, another chart others.
         again = icalendar.Calendar.from_ical(
             self.cli.run("periods", chart, "--format", "ics", "--depth", "1").stdout)
@@ -272,6 +279,62 @@ class PeriodsTest(unittest.TestCase):
                               capture_output=True)
         self.assertEqual(full.returncode, 1)
         self.assertIn(b"cannot write", full.stderr)
+
+    def test_uncertainty_grows_toward_the_tables_ends(self):
+        # One 12-year MD near each end and one in the middle: the truncated second and the
+        # search's few seconds in the middle; Delta T's seconds in 1800, over a minute by 2099.
+        def figures(start, birth_year):
+            chart = self.cli.chart(chart_text(birth=(birth_year, 4, 4, 17, 50.0), years=12,
+                                              start=start))
+            rows = self.csv_rows(chart, "--depth", "2")
+            return [float(r[k]) for r in rows for k in ("start_uncertainty_s",
+                                                        "end_uncertainty_s") if r[k]]
+        early, middle, late = figures(1800, 1800), figures(1990, 1970), figures(2087, 2080)
+        self.assertTrue(all(1.0 < u < 6.0 for u in middle), middle)
+        mean = lambda u: sum(u) / len(u)
+        self.assertGreater(mean(early), mean(middle) + 1.0)
+        self.assertGreater(max(late), 60.0)
+        self.assertGreater(late[-1], late[0])
+
+    def test_precise_mode_and_alarms(self):
+        chart = self.cli.chart(chart_text(years=3, start=2001, path=(4, 5, 9, 0)))
+        default = self.csv_rows(chart, "--depth", "2")
+        precise = self.csv_rows(chart, "--depth", "2", "--precise")
+        for d, p in zip(default, precise, strict=True):
+            self.assertRegex(p["start_utc"], r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d\dZ$")
+            # The two models differ by the day's step of the correction, a few seconds; the
+            # precise search states far less: Delta T and its hundredth are all that is left.
+            moved = abs((parse_utc(p["start_utc"]) - parse_utc(d["start_utc"])).total_seconds())
+            self.assertLess(moved, 10.0, (d, p))
+            self.assertLess(float(p["start_uncertainty_s"]), 0.1)
+        report = self.cli.run("report", chart, "--precise").stdout
+        self.assertTrue(report.startswith(b"Tarvella (precise instants)\r\n"), report[:40])
+        self.assertTrue(self.cli.run("report", chart).stdout.startswith(b"Tarvella\r\n"))
+
+        raw = self.cli.run("periods", chart, "--format", "ics", "--depth", "2", "--alarm", "1d",
+                           "--alarm-tiers", "AD").stdout
+        events = icalendar.Calendar.from_ical(raw).walk("VEVENT")
+        for e in events:
+            alarms = e.walk("VALARM")
+            if "/" in str(e["SUMMARY"]):
+                self.assertEqual(alarms, [], e["SUMMARY"])
+                continue
+            self.assertEqual(len(alarms), 1)
+            self.assertEqual(str(alarms[0]["ACTION"]), "DISPLAY")
+            self.assertEqual(alarms[0].decoded("TRIGGER"), -datetime.timedelta(days=1))
+        raw = self.cli.run("periods", chart, "--format", "ics", "--depth", "2", "--alarm",
+                           "90m").stdout
+        alarms = icalendar.Calendar.from_ical(raw).walk("VALARM")
+        self.assertEqual(len(alarms), 156)
+        self.assertTrue(all(a.decoded("TRIGGER") == -datetime.timedelta(minutes=90)
+                            for a in alarms))
+        for args in (["--alarm", "0d"], ["--alarm", "2x"], ["--alarm", "1d"],
+                     ["--alarm", "1d", "--format", "ics", "--alarm-tiers", "AD,XD"],
+                     ["--alarm", "1d", "--format", "ics", "--alarm-tiers", "AD,AD"],
+                     ["--alarm-tiers", "AD", "--format", "ics"]):
+            with self.subTest(args=args):
+                p = self.cli.run("periods", chart, *args, check=False)
+                self.assertEqual(p.returncode, 2, p.stderr)
 
     def test_ayanamsa_moves_the_longitudes(self):
         chart = self.cli.chart(chart_text())

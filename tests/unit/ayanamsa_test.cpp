@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
+#include <tuple>
+
+#include "core/calendar.h"
 
 namespace tarvella {
 namespace {
@@ -25,6 +29,22 @@ TEST(Ayanamsa, ResultDoesNotDependOnEarlierCalls) {
     used.lastAyanamsaCorrection = 170.0;
     EXPECT_NEAR(AyanamsaCorrection(fresh, 1970, 4, 4), AyanamsaCorrection(used, 1970, 4, 4), 1e-9);
     EXPECT_EQ(used.lastAyanamsaCorrection, AyanamsaCorrection(used, 1970, 4, 4));
+}
+
+// At 0h the instant's correction is the date's; through the day it moves by the day's precession,
+// which the step bound covers, and by nothing under the tropical zodiac.
+TEST(Ayanamsa, CorrectionAtAnInstantAndItsDailyStep) {
+    for (const auto& [year, month, day] : {std::tuple{1800, 1, 1}, {1970, 4, 4}, {2099, 12, 30}}) {
+        Ayanamsa a, b;
+        const double jd = JulianDayNumber(year, month, day) - 0.5;
+        EXPECT_EQ(AyanamsaCorrectionAt(a, jd), AyanamsaCorrection(b, year, month, day));
+        const double step = AyanamsaCorrectionAt(a, jd + 1.0) - AyanamsaCorrectionAt(a, jd);
+        // Precession, 50.3" a year, makes the correction more negative.
+        EXPECT_NEAR(step * 3600.0, -50.3 / 365.25, 0.02) << year;
+        EXPECT_LE(std::fabs(step), AyanamsaDailyStepBound(a, jd));
+        a.deviation = kMaxAyanamsaDeviation + 1.0;
+        EXPECT_EQ(AyanamsaDailyStepBound(a, jd), 0.0);
+    }
 }
 
 TEST(Ayanamsa, DeviationBeyondAFullCircleMeansTropical) {

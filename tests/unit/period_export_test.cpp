@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <nlohmann/json.hpp>
 #include <random>
 
 #include "engine/report_model.h"
@@ -65,6 +66,97 @@ TEST(PeriodExport, InstantsTruncateToTheSecondWithTheZonesOffset) {
     Boundary outside;
     EXPECT_EQ(UtcText(outside, Zone(0)), kOutsideTableText);
     EXPECT_EQ(LocalText(outside, Zone(0)), kOutsideTableText);
+}
+
+TEST(PeriodExport, PreciseInstantsToTheHundredth) {
+    const Boundary b = At(1999, 8, 22, 11.0 + 48.0 / 60 + 12.376 / 3600, 4.0);
+    EXPECT_EQ(UtcText(b, Zone(4.0), true), "1999-08-22T15:48:12.37Z");
+    EXPECT_EQ(LocalText(b, Zone(4.0), true), "1999-08-22T11:48:12.37-04:00");
+    EXPECT_EQ(FormatBoundary(b, true, true).when, "22 Aug 1999, 11:48:12.37 ");
+    EXPECT_EQ(FormatBoundary(b, true).when, "22 Aug 1999, 11:48:12 ");
+    // A hair below the half minute stays in the minute the report rounds to.
+    const Boundary half = At(2001, 2, 28, std::nextafter(10.5 / 60, 0.0), 0.0);
+    EXPECT_EQ(LocalText(half, Zone(0.0), true), "2001-02-28T00:10:29.99+00:00");
+}
+
+// The figures as the exports and the status bar write them, always rounded up.
+TEST(PeriodExport, UncertaintyTextsAndAlarmArguments) {
+    const std::pair<double, const char*> shortTexts[] = {
+        {4.01, "\u00b1 5 s"},        {4.0, "\u00b1 4 s"},     {0.031, "\u00b1 0.04 s"},
+        {90.0, "\u00b1 1 min 30 s"}, {120.0, "\u00b1 2 min"}, {NAN, ""}};
+    for (const auto& [seconds, text] : shortTexts) EXPECT_EQ(UncertaintyShortText(seconds), text);
+    EXPECT_EQ(UncertaintyFieldText(4.271), "4.28");
+    EXPECT_EQ(UncertaintyFieldText(1.5), "1.5");
+    EXPECT_EQ(UncertaintyFieldText(NAN), "");
+
+    const std::pair<const char*, std::int64_t> leads[] = {
+        {"1d", 86400}, {"2h", 7200}, {"30m", 1800}, {"1w", 604800}, {"0d", -1}, {"d", -1},
+        {"1y", -1},    {"-1h", -1},  {"1.5h", -1},  {"400d", -1},   {"", -1}};
+    for (const auto& [text, seconds] : leads) {
+        std::int64_t got = -1;
+        EXPECT_EQ(ParseAlarmLead(text, got), seconds > 0) << text;
+        if (seconds > 0) {
+            EXPECT_EQ(got, seconds) << text;
+            EXPECT_EQ(AlarmLeadText(seconds), text);
+        }
+    }
+    const std::pair<const char*, unsigned> tiers[] = {
+        {"AD", 1}, {"AD,PD", 3}, {"DAD,SD", 20}, {"AD,AD", 0}, {"", 0}, {"AD,", 0}, {"ad", 0}};
+    for (const auto& [text, mask] : tiers) {
+        unsigned got = 0;
+        EXPECT_EQ(ParseAlarmTiers(text, got), mask != 0) << text;
+        if (mask != 0) {
+            EXPECT_EQ(got, mask) << text;
+        }
+    }
+}
+
+// Each row of the JSON as written by hand reads back as the object nlohmann would have made, and
+// every figure covers the search's bound, Delta T's and the truncated second; the file's largest
+// closes it.
+TEST(PeriodExport, JsonRowsAndTheirUncertainties) {
+    Ayanamsa ayanamsa;
+    SunContext sun{test::GeneratedTable(), ayanamsa};
+    ChartData chart = DefaultChart();
+    chart.dasaYears = 12;
+    chart.dasaStartYear = 2088;  // its last periods lie past the table
+    ComputeSunPosition(sun, chart.birth, chart.birthZone);
+    std::string text;
+    ASSERT_EQ(WritePeriods(sun, chart, Preferences{}, 2, ExportFormat::Json,
+                           [&](std::string_view bytes) {
+                               text += bytes;
+                               return true;
+                           }),
+              ExportResult::Written);
+    const auto json = nlohmann::json::parse(text);
+    double largest = 0.0;
+    int outside = 0;
+    for (const auto& p : json["periods"]) {
+        for (const char* end : {"start", "end"}) {
+            const auto& u = p[std::string(end) + "_uncertainty_s"];
+            if (p[std::string(end) + "_utc"].is_null()) {
+                EXPECT_TRUE(u.is_null());
+                ++outside;
+                continue;
+            }
+            EXPECT_GT(u.get<double>(), 1.0);
+            largest = std::max(largest, u.get<double>());
+        }
+    }
+    // One row a line: each as nlohmann writes the object it reads.
+    std::size_t rows = 0;
+    for (std::size_t at = text.find("\n{"); at != std::string::npos;
+         at = text.find("\n{", at + 1)) {
+        std::string line = text.substr(at + 1, text.find('\n', at + 1) - at - 1);
+        if (line.back() == ',') line.pop_back();
+        ASSERT_EQ(nlohmann::ordered_json::parse(line).dump(), line);
+        ++rows;
+    }
+    EXPECT_EQ(rows, json["periods"].size());
+    EXPECT_GT(outside, 0);
+    EXPECT_EQ(json["uncertainty_seconds"].get<double>(), largest);
+    EXPECT_GT(largest, 60.0);
+    EXPECT_GT(json["birth"]["sun_uncertainty_seconds"].get<double>(), 0.0);
 }
 
 TEST(PeriodExport, LongitudesAsSignDegreesMinutesSecondsAndDecimal) {

@@ -33,6 +33,16 @@ TEST_F(PeriodStatus, RowsNameTheirPathAndShowTheReportsTimes) {
             << row;
     }
     EXPECT_TRUE(row.ends_with(" m")) << row;
+    // With the Sun's context the larger uncertainty of the two ends follows: a few seconds in
+    // 1999, a twentieth when precise.
+    const std::string sure = RowStatusText(sun_, pads, 2);
+    EXPECT_TRUE(sure.starts_with(row + ", \u00b1 ")) << sure;
+    EXPECT_TRUE(sure.ends_with(" s")) << sure;
+    Ayanamsa ayanamsa;
+    SunContext precise{test::GeneratedTable(), ayanamsa, true};
+    EXPECT_TRUE(
+        RowStatusText(precise, BuildReport(precise, Chart(4)), 2).ends_with(", \u00b1 0.05 s"))
+        << RowStatusText(precise, BuildReport(precise, Chart(4)), 2);
     EXPECT_EQ(RowStatusText(pads, 12), "");
     EXPECT_EQ(RowStatusText(pads, kLevelUpRow), "");
     EXPECT_EQ(RowStatusText(BuildReport(sun_, Chart(kEventLevel)), 0), "");
@@ -51,7 +61,8 @@ TEST_F(PeriodStatus, EventColumnsAgreeWithTheLevelsTheyOpen) {
         parent.level = column;
         const ReportModel level = BuildReport(sun_, parent);
         const int row = level.path.index[static_cast<std::size_t>(column - 1)];
-        EXPECT_EQ(EventColumnStatusText(sun_, event, column), RowStatusText(level, row)) << column;
+        EXPECT_EQ(EventColumnStatusText(sun_, event, column), RowStatusText(sun_, level, row))
+            << column;
     }
     EXPECT_EQ(EventColumnStatusText(sun_, event, kEventColumns), "");
     // An event outside the MD: only the MD itself can be pointed at.

@@ -6,6 +6,10 @@
 #endif
 
 #include <cmath>
+#include <iterator>
+#include <random>
+
+#include "core/instant_error.h"
 
 #include "test_support.h"
 
@@ -72,7 +76,88 @@ TEST(FindSunTransit, AgreesWithSwissEphemerisCrossings) {
     }
     swe_close();
 }
+
+// The bound that each search states covers its error against the model it is measured by, on a
+// fixed sample across the table: the default search against Swiss Ephemeris plus the correction
+// of the UT date, the precise one against the correction of the instant, within 0.05 s.
+TEST(FindSunTransit, StatedBoundCoversTheErrorOfBothModes) {
+    swe_set_ephe_path(const_cast<char*>(TARVELLA_TEST_EPHE_DIR));
+    std::mt19937_64 random(23);
+    std::uniform_real_distribution<double> day(JulianDayNumber(1801, 1, 1),
+                                               JulianDayNumber(2098, 1, 1)),
+        arc(0.0, 360.0);
+    for (int i = 0; i < 600; ++i) {
+        const double start = std::floor(day(random)) + 0.5;
+        const double turn = arc(random);
+        int y, m, d;
+        double h;
+        swe_revjul(start, SE_GREG_CAL, &y, &m, &d, &h);
+        for (const bool precise : {false, true}) {
+            Ayanamsa ayanamsa;
+            SunContext sun{test::GeneratedTable(), ayanamsa, precise};
+            ChartMoment moment;
+            moment.year = y, moment.month = m, moment.day = d, moment.hour = 12;
+            ASSERT_TRUE(ComputeSunPosition(sun, moment, ZoneSpec{}));
+            const double target = std::fmod(moment.sunLongitude + turn, 360.0);
+            SunTransit found;
+            ASSERT_TRUE(
+                FindSunTransit(sun, target, moment.sunLongitude, {y, m, d}, ZoneSpec{}, found));
+            double jd = swe_julday(found.ut.date.year, found.ut.date.month, found.ut.date.day,
+                                   found.ut.hour, SE_GREG_CAL);
+            const double searched = jd;
+            for (int k = 0; k < 8; ++k) {
+                double xx[6];
+                char serr[AS_MAXCH];
+                swe_calc_ut(jd, SE_SUN, SEFLG_SWIEPH | SEFLG_SPEED, xx, serr);
+                int ey, em, ed;
+                double eh;
+                swe_revjul(jd, SE_GREG_CAL, &ey, &em, &ed, &eh);
+                const double c = precise ? AyanamsaCorrectionAt(ayanamsa, jd)
+                                         : AyanamsaCorrection(ayanamsa, ey, em, ed);
+                jd -= std::remainder(xx[0] + c - target, 360.0) / xx[3];
+            }
+            const double error = std::fabs(searched - jd) * 86400.0;
+            const double bound = SearchErrorSeconds(sun, found.ut);
+            EXPECT_LE(error, bound) << precise << " " << y << "-" << m << "-" << d << " " << turn;
+            EXPECT_LE(bound, precise ? 0.05 : 5.0);
+        }
+    }
+    swe_close();
+}
 #endif
+
+// Delta T's error grows toward both ends of the table: measured less well before 1900, and
+// predicted past the last measured value, by over a minute in 2099.
+TEST(InstantError, DeltaTErrorGrowsTowardTheTablesEnds) {
+    const double years[] = {1800, 1850, 1900, 1955, 2000, 2026, 2050, 2075, 2099};
+    const double twoSigma[] = {2.0, 0.63, 0.2, 0.02, 0.02, 0.02, 13.9, 42.7, 83.9};
+    for (std::size_t k = 0; k < std::size(years); ++k) {
+        EXPECT_NEAR(DeltaTTwoSigmaSeconds(years[k]), twoSigma[k], 0.05 * twoSigma[k] + 0.01)
+            << years[k];
+    }
+    EXPECT_TRUE(std::isnan(DeltaTTwoSigmaSeconds(NAN)));
+}
+
+// The cubic passes through the table's values and gives the straight line's longitude between
+// them within the line's own error; at the table's ends it goes one-sided, past them it fails.
+TEST(InstantError, CubicThroughTheTable) {
+    const SunEphemeris& table = test::GeneratedTable();
+    for (const CivilDate date : {CivilDate{1800, 1, 1}, {1900, 3, 1}, {2099, 12, 30}}) {
+        for (const double hour : {0.0, 12.0}) {
+            double value = 0.0, cubic = 0.0;
+            ASSERT_TRUE(HalfDayValue(table, 2 * DayNumber(date) + (hour > 0.0), value));
+            ASSERT_TRUE(PreciseTropicalLongitude(table, {date, hour}, cubic));
+            EXPECT_NEAR(cubic, value, 1e-9) << date.year << " " << hour;
+        }
+    }
+    double a = 0.0, b = 0.0, cubic = 0.0;
+    ASSERT_TRUE(HalfDayValue(table, 2 * DayNumber({1999, 2, 28}) + 1, a));
+    ASSERT_TRUE(HalfDayValue(table, 2 * DayNumber({1999, 3, 1}), b));
+    ASSERT_TRUE(PreciseTropicalLongitude(table, {{1999, 2, 28}, 18.0}, cubic));
+    EXPECT_NEAR(cubic, (a + b) / 2.0, 1e-4);  // across the month's empty day slots
+    EXPECT_FALSE(PreciseTropicalLongitude(table, {{1799, 12, 31}, 18.0}, cubic));
+    EXPECT_FALSE(PreciseTropicalLongitude(table, {{2100, 1, 1}, 6.0}, cubic));
+}
 
 TEST(FindSunTransit, ConvertsToLocalTimeAcrossMidnight) {
     // The Sun's longitude at 02:00 UT is reached at 02:00 UT, whatever the zone shows.
