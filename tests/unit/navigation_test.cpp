@@ -286,7 +286,8 @@ TEST(ReportController, StatusNamesWhatIsPointedAtOnceAndTheHighlightFollowsThePo
     const ReportController::Move first = c.report.PointerMoved(c.Row(4, 1.0, 0), false);
     EXPECT_TRUE(first.repaint);
     EXPECT_EQ(first.to, 4);
-    EXPECT_EQ(c.report.TakeStatus(), RowStatusText(c.report.Report(), 4));
+    SunContext sun = c.session.Sun();
+    EXPECT_EQ(c.report.TakeStatus(), RowStatusText(sun, c.report.Report(), 4));
     EXPECT_FALSE(c.report.TakeStatus());
     // The paint outlines it; the same place again repaints nothing and says nothing new.
     EXPECT_EQ(c.report.PaintedHighlight(c.Row(4, 1.0, 0)), 4);
@@ -298,7 +299,7 @@ TEST(ReportController, StatusNamesWhatIsPointedAtOnceAndTheHighlightFollowsThePo
     EXPECT_TRUE(down.highlightMoved);
     EXPECT_EQ(down.from, 4);
     EXPECT_EQ(down.to, 5);
-    EXPECT_EQ(c.report.TakeStatus(), RowStatusText(c.report.Report(), 5));
+    EXPECT_EQ(c.report.TakeStatus(), RowStatusText(sun, c.report.Report(), 5));
     c.report.PointerLeft();
     EXPECT_FALSE(c.report.TakeStatus());
     // A click that divides starts over: nothing named, the report that of the new level.
