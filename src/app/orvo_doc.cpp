@@ -11,13 +11,14 @@
 #include <cstdint>
 #include <string>
 
+#include "core/calendar.h"
+
 namespace {
 
 // A document's entry in the configuration, named after its file (FNV-1a of the path): a path
 // itself holds characters that configuration keys cannot.
 wxString ZonesGroup(const wxString& file) {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (unsigned char ch : std::string(file.utf8_str())) hash = (hash ^ ch) * 1099511628211ull;
+    const std::uint64_t hash = tarvella::Fnv1a(std::string(file.utf8_str()));
     return wxString::Format("/Zone Names/%016llx", static_cast<unsigned long long>(hash));
 }
 

@@ -15,13 +15,18 @@ MonthTable MonthLengths(int year) {
     return t;
 }
 
-// Floor division, for day counts and years before the epoch.
+}  // namespace
+
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     const std::int64_t q = a / b;
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
-}  // namespace
+std::uint64_t Fnv1a(std::string_view bytes, std::uint64_t basis) {
+    std::uint64_t hash = basis;
+    for (const unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ull;
+    return hash;
+}
 
 int IsLeapYear(int year) {
     return ((year % 4 == 0 && year % 100 != 0) || year % 400 == 0) ? 1 : 0;

@@ -4,8 +4,19 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace tarvella {
+
+// Floor division, for day counts, years before the epoch and points left of a report's first slot.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b);
+
+// FNV-1a's offset basis, and the one the exported calendars' UIDs were made with from the start:
+// a digit short of FNV's own, and kept, since calendar programs update their events by the UIDs.
+inline constexpr std::uint64_t kFnvOffsetBasis = 14695981039346656037ull;
+inline constexpr std::uint64_t kCalendarUidBasis = 1469598103934665603ull;
+// FNV-1a of the bytes: the same in every build and on every platform, unlike std::hash.
+std::uint64_t Fnv1a(std::string_view bytes, std::uint64_t basis = kFnvOffsetBasis);
 
 inline constexpr std::array<const char*, 12> MonthAbbreviations{
     "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};

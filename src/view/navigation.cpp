@@ -1,26 +1,18 @@
 #include "view/navigation.h"
 
+#include "core/calendar.h"
 #include "view/report_geometry.h"
 
 #include <algorithm>
 
 namespace tarvella {
 namespace {
-
-// Floor division: points above or left of the first slot must not round toward it.
-int FloorDiv(int a, int b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-
-}  // namespace
-
-namespace {
 constexpr const ReportGeometry& g = kReportGeometry;
 }  // namespace
 static_assert(g.linkSlot == kLevelUpRow && g.pathColumns == kEventColumns);
 
 int RowAtPoint(ReportPoint p, int level) {
-    const int row = FloorDiv(p.y - g.screenRowTop, g.rowPitch);
+    const auto row = static_cast<int>(FloorDiv(p.y - g.screenRowTop, g.rowPitch));
     if (row < 0 || row > g.linkSlot || (row >= g.rows && row != g.linkSlot)) return kNoHighlight;
     if (p.x < g.columnLeft || p.x > g.columnRight) return kNoHighlight;
     if (row == g.linkSlot && (p.x < g.linkLeft || p.x > g.linkRight || level == 1)) {
@@ -30,7 +22,7 @@ int RowAtPoint(ReportPoint p, int level) {
 }
 
 int ColumnAtPoint(ReportPoint p) {
-    const int col = FloorDiv(p.x - g.pathLeft, g.pathPitch);
+    const auto col = static_cast<int>(FloorDiv(p.x - g.pathLeft, g.pathPitch));
     if (col < 0 || col >= g.pathColumns) return kNoHighlight;
     if (p.y < g.pathTop || p.y > g.pathTop + g.pathHeight) return kNoHighlight;
     return col;

@@ -24,10 +24,6 @@ using Json = nlohmann::ordered_json;
 constexpr std::int64_t kDaySeconds = 86400;
 constexpr std::int64_t kProgressRows = 4096;
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-    return a / b - (a % b != 0 && (a < 0) != (b < 0));
-}
-
 // The zone's offset in whole seconds when it has one, as every zone entered or picked by name
 // has.
 bool WholeSecondOffset(const ZoneSpec& zone, std::int64_t& seconds) {
@@ -149,15 +145,6 @@ std::string MomentText(const ChartMoment& m, const ZoneSpec& zone) {
     return IsoText(s, OffsetText(zone).c_str());
 }
 
-std::uint64_t Fnv1a(std::string_view s) {
-    std::uint64_t h = 1469598103934665603ull;
-    for (const unsigned char c : s) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    return h;
-}
-
 // What fixes the periods' instants: the birth, its zone, the MD and the ayanamsa.
 std::string ChartHash(const ChartData& c, const Preferences& p) {
     char text[256];
@@ -165,7 +152,8 @@ std::string ChartHash(const ChartData& c, const Preferences& p) {
                   c.birth.month, c.birth.day, c.birth.hour, c.birth.minute, c.birthZone.utOffset,
                   c.dasaYears, c.dasaStartYear, p.ayanamsaDeviation);
     char hash[17];
-    std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(Fnv1a(text)));
+    std::snprintf(hash, sizeof hash, "%016llx",
+                  static_cast<unsigned long long>(Fnv1a(text, kCalendarUidBasis)));
     return hash;
 }
 

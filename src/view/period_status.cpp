@@ -6,14 +6,13 @@
 
 #include "engine/division.h"
 #include "engine/event_location.h"
+#include "engine/period_tree.h"
 #include "view/navigation.h"
 #include "view/period_export.h"
 #include "view/report_text.h"
 
 namespace tarvella {
 namespace {
-
-constexpr const char* kTierNames[] = {"AD", "PD", "SD", "PAD", "DAD"};
 
 // The date and time as the report's row shows them, without the row's padding.
 std::string When(const Boundary& b) {
@@ -26,11 +25,11 @@ std::string When(const Boundary& b) {
 // "6th PD of 5th AD": the period `index` of `tier` (0 = AD), within the path above it.
 std::string PeriodName(const PeriodPath& path, int tier, int index) {
     std::string name = std::string(OrdinalNames[static_cast<std::size_t>(index)]) + " " +
-                       kTierNames[static_cast<std::size_t>(tier)];
+                       TierNames[static_cast<std::size_t>(tier)];
     for (int above = tier - 1; above >= 0; --above) {
         const int i = path.index[static_cast<std::size_t>(above)];
         name += std::string(" of ") + OrdinalNames[static_cast<std::size_t>(i)] + " " +
-                kTierNames[static_cast<std::size_t>(above)];
+                TierNames[static_cast<std::size_t>(above)];
     }
     return name;
 }
