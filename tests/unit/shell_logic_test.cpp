@@ -3,8 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "document/data_dir.h"
+#include "instance/running_copy.h"
 #include "test_support.h"
 #include "view/window_geometry.h"
 
@@ -74,6 +76,196 @@ TEST(DataDirectory, MadeWhenMissingRefusedOverAFile) {
     EXPECT_FALSE(MakeDataDirectory(dir.File("plain")));
     EXPECT_FALSE(MakeDataDirectory(dir.File("plain/tarvella")));
     EXPECT_FALSE(MakeDataDirectory(""));
+}
+
+TEST(HandOverFraming, RequestsReadBackOrWait) {
+    using State = HandOverRead::State;
+    EXPECT_EQ(HandOverRequest({}), std::string(1, '\0'));
+    const std::vector<std::string> odd = {"/a b/c.vkt", "/line\nbreak.vkt", "/x"};
+    const std::string request = HandOverRequest(odd);
+    const HandOverRead whole = ReadHandOverRequest(request);
+    EXPECT_EQ(whole.state, State::Complete);
+    EXPECT_EQ(whole.files, odd);
+    EXPECT_TRUE(ReadHandOverRequest(HandOverRequest({})).files.empty());
+    EXPECT_EQ(ReadHandOverRequest(HandOverRequest({})).state, State::Complete);
+    // Cut short anywhere before its last byte, it waits for more.
+    for (std::size_t cut : {std::size_t{0}, std::size_t{1}, request.size() - 1}) {
+        EXPECT_EQ(ReadHandOverRequest(std::string_view(request).substr(0, cut)).state,
+                  State::Partial)
+            << cut;
+    }
+    const std::string huge(kMaxHandOverRequest, 'a');
+    EXPECT_EQ(ReadHandOverRequest(huge).state, State::Partial);
+    EXPECT_EQ(ReadHandOverRequest(huge + "a").state, State::TooLong);
+    EXPECT_EQ(ReadHandOverRequest(huge + "a" + std::string(2, '\0')).state, State::Complete);
+}
+
+// The lock as a toolkit check and the processes of a machine would show it, on a clock that only
+// the protocol's sleeps move.
+class FakeLockWorld final : public LockWorld {
+  public:
+    static constexpr long kSelf = 100;
+    static constexpr long kOther = 200;
+
+    Clock::time_point now{};
+    bool exists = false;
+    long owner = 0;
+    bool heldByOther = false;
+    std::map<long, std::string> programs{{kSelf, "tarvella"}};
+    std::string problem;
+    HandOverReply reply = HandOverReply::Ok;
+    // Something another process does as time passes, or while it is asked.
+    std::function<void(FakeLockWorld&)> onSleep;
+    std::function<void(FakeLockWorld&)> onAsk;
+    std::vector<std::chrono::milliseconds> asks;
+    std::string lastRequest;
+    int lockRemovals = 0;
+    int placeRemovals = 0;
+
+    void MakeOthersLock(long pid, const std::string& program, bool held) {
+        exists = true;
+        owner = pid;
+        heldByOther = held;
+        if (!program.empty()) programs[pid] = program;
+    }
+
+    Clock::time_point Now() override { return now; }
+    void Sleep(std::chrono::milliseconds how_long) override {
+        now += how_long;
+        if (onSleep) onSleep(*this);
+    }
+    // Like wxSingleInstanceChecker: it makes a missing file, and replaces one whose process is
+    // gone.
+    bool CheckOthers(bool) override {
+        if (!exists || (owner != 0 && !programs.contains(owner))) {
+            MakeOthersLock(kSelf, "", false);
+            mine_ = true;
+            return false;
+        }
+        return owner != 0 && owner != kSelf;
+    }
+    void DropCheck() override {
+        if (mine_) exists = false;
+        mine_ = false;
+    }
+    bool LockFileExists() override { return exists; }
+    long LockOwner() override { return exists ? owner : 0; }
+    bool LockHeld() override { return exists && heldByOther; }
+    bool KeepOwnLock() override { return exists && owner == kSelf; }
+    bool RunsOtherProgram(long pid) override {
+        return programs.contains(pid) && programs[pid] != programs[kSelf];
+    }
+    void RemoveLockFile() override {
+        exists = false;
+        ++lockRemovals;
+    }
+    void RemoveHandOverPlace() override { ++placeRemovals; }
+    std::string LockPlaceProblem() override { return problem; }
+    HandOverReply Ask(const std::string& request, std::chrono::milliseconds listenWithin,
+                      const std::function<bool()>&) override {
+        asks.push_back(listenWithin);
+        lastRequest = request;
+        if (onAsk) onAsk(*this);
+        return reply;
+    }
+
+  private:
+    bool mine_ = false;
+};
+
+TEST(RunningCopyLock, StaleTestOnFakeProcesses) {
+    using namespace std::chrono_literals;
+    using Outcome = LinkOutcome;
+    const std::string request = HandOverRequest({"/c.vkt"});
+    struct Case {
+        const char* what;
+        std::function<void(FakeLockWorld&)> setUp;
+        Outcome outcome;
+        std::size_t asks;
+        int lockRemovals;
+    };
+    const Case cases[] = {
+        {"no lock yet", [](FakeLockWorld&) {}, Outcome::Run, 0, 0},
+        {"a running copy answers",
+         [](FakeLockWorld& w) { w.MakeOthersLock(FakeLockWorld::kOther, "tarvella", true); },
+         Outcome::HandedOver, 1, 0},
+        {"a pid that is gone",
+         [](FakeLockWorld& w) { w.MakeOthersLock(FakeLockWorld::kOther, "", false); }, Outcome::Run,
+         0, 0},
+        // Its id went to another program after the copy ended: not even asked.
+        {"a pid that runs another program",
+         [](FakeLockWorld& w) { w.MakeOthersLock(FakeLockWorld::kOther, "bash", false); },
+         Outcome::Run, 0, 1},
+        // Unlocked, so left by a copy that ended; the id may be a new copy's that failed to lock.
+        {"an unlocked lock of this program that nobody answers on",
+         [](FakeLockWorld& w) {
+             w.MakeOthersLock(FakeLockWorld::kOther, "tarvella", false);
+             w.reply = HandOverReply::Nobody;
+         },
+         Outcome::Run, 1, 1},
+        {"a locked copy that refuses",
+         [](FakeLockWorld& w) {
+             w.MakeOthersLock(FakeLockWorld::kOther, "tarvella", true);
+             w.reply = HandOverReply::Nobody;
+         },
+         Outcome::NoAnswer, 1, 0},
+        {"a locked copy that is stuck",
+         [](FakeLockWorld& w) {
+             w.MakeOthersLock(FakeLockWorld::kOther, "tarvella", true);
+             w.reply = HandOverReply::Silent;
+         },
+         Outcome::NoAnswer, 1, 0},
+        {"a copy that ends while asked",
+         [](FakeLockWorld& w) {
+             w.MakeOthersLock(FakeLockWorld::kOther, "tarvella", true);
+             w.reply = HandOverReply::Nobody;
+             w.onAsk = [](FakeLockWorld& world) { world.exists = false; };
+         },
+         Outcome::Run, 1, 0},
+        // Made but never locked nor named: one that died while starting, cleared after a second.
+        {"a lock file that nobody locks or names",
+         [](FakeLockWorld& w) { w.MakeOthersLock(0, "", false); }, Outcome::Run, 0, 1},
+        {"a slow starter that names itself within the wait",
+         [](FakeLockWorld& w) {
+             w.MakeOthersLock(0, "", true);
+             w.programs[FakeLockWorld::kOther] = "tarvella";
+             w.onSleep = [start = w.now](FakeLockWorld& world) {
+                 if (world.now - start >= 3s) world.owner = FakeLockWorld::kOther;
+             };
+         },
+         Outcome::HandedOver, 1, 0},
+        {"a starter that never names itself",
+         [](FakeLockWorld& w) { w.MakeOthersLock(0, "", true); }, Outcome::NoAnswer, 0, 0},
+        {"a lock that cannot be a file", [](FakeLockWorld& w) { w.problem = "it is a folder"; },
+         Outcome::NoLock, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeLockWorld world;
+        c.setUp(world);
+        const bool named = world.owner != 0;
+        const bool held = world.heldByOther;
+        const auto start = world.now;
+        RunningCopyLock lock(world);
+        EXPECT_EQ(lock.HandOverOrTakeLock(request), c.outcome);
+        EXPECT_EQ(world.asks.size(), c.asks);
+        EXPECT_EQ(world.lockRemovals, c.lockRemovals);
+        // The socket of a lock file that never named a copy is nobody's to remove.
+        EXPECT_EQ(world.placeRemovals, named ? c.lockRemovals : 0);
+        // Only a holder still starting is waited for, and not beyond its time to start.
+        EXPECT_LE(world.now - start, 5050ms);
+        if (c.outcome == Outcome::Run) {
+            EXPECT_EQ(world.owner, FakeLockWorld::kSelf);
+        }
+        if (c.outcome == Outcome::NoLock) {
+            EXPECT_EQ(lock.Problem(), "it is a folder");
+        }
+        if (!world.asks.empty()) {
+            EXPECT_EQ(world.lastRequest, request);
+            // A holder that holds its lock is given time to start listening; else not waited for.
+            EXPECT_EQ(world.asks[0], held ? 10000ms : 0ms);
+        }
+    }
 }
 
 }  // namespace
