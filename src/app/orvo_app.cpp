@@ -24,9 +24,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "app/commands.h"
@@ -41,6 +38,7 @@
 #include "core/sun_ephemeris.h"
 #include "document/chart_files.h"
 #include "document/data_dir.h"
+#include "document/kept_documents.h"
 #include "view/window_geometry.h"
 
 namespace {
@@ -111,30 +109,8 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-// Where a signal keeps the modified documents, in the data directory; and the names of those not
-// yet told to the user, one a line.
-const char* const kRecoveredDir = "recovered";
-const char* const kUntoldFile = ".untold";
 // GTK's GTK_RESPONSE_CANCEL: ends a dialog that GTK runs itself, as its Cancel button would.
 constexpr int kGtkResponseCancel = -6;
-
-// A file in `dir` named after the document, that does not exist yet; empty when there is none.
-wxString KeptDocumentPath(const wxString& dir, const wxString& title) {
-    wxString base = wxFileName(title).GetName();
-    if (base.empty()) base = "VKT";
-    for (int n = 1; n < 1000; ++n) {
-        const wxString path =
-            dir + "/" + base + (n == 1 ? wxString() : wxString::Format("-%d", n)) + ".vkt";
-        if (!wxFileName::Exists(path)) return path;
-    }
-    return {};
-}
-
-wxString QuotedList(const std::vector<wxString>& paths) {
-    wxString text;
-    for (const wxString& path : paths) text << (text.empty() ? "" : ", ") << '"' << path << '"';
-    return text;
-}
 
 }  // namespace
 
@@ -445,36 +421,22 @@ void COrvoApp::EndBySignal(int signal) {
 // directory instead, and told on standard error now and in the next run's status bar.
 void COrvoApp::KeepModifiedDocuments() {
     if (!docManager_) return;
-    const wxString dir = wxFileName(session_.lastDataPath).GetPath() + "/" + kRecoveredDir;
-    const bool haveDir = tarvella::MakeDataDirectory(tarvella::app::FileNameBytes(dir));
-    std::vector<wxString> kept;
+    std::vector<tarvella::ModifiedDocument> modified;
     for (wxDocument* document : docManager_->GetDocumentsVector()) {
         auto* doc = dynamic_cast<COrvoDoc*>(document);
         if (!doc || !doc->IsModified()) continue;
-        const wxString path = haveDir ? KeptDocumentPath(dir, doc->GetUserReadableName()) : "";
-        if (!path.empty() &&
-            tarvella::WriteFileAtomically(tarvella::app::FileNameBytes(path), doc->ChartImage())) {
-            kept.push_back(path);
-        } else {
-            std::fprintf(stderr, "Could not keep the unsaved changes of %s in \"%s\".\n",
-                         static_cast<const char*>(doc->GetUserReadableName().utf8_str()),
-                         static_cast<const char*>(dir.utf8_str()));
-            exitCode_ = 1;
-        }
+        modified.push_back(
+            {tarvella::app::FileNameBytes(doc->GetUserReadableName()), doc->ChartImage()});
         doc->Modify(false);
     }
-    if (kept.empty()) return;
-    std::fprintf(stderr, "Ended by signal %d; unsaved changes are kept in %s.\n", endSignal_,
-                 static_cast<const char*>(QuotedList(kept).utf8_str()));
-    const std::string untold = tarvella::app::FileNameBytes(dir) + "/" + kUntoldFile;
-    std::string names;
-    // Only a regular file: reading a pipe in its place would block the end.
-    if (std::error_code ec; std::filesystem::is_regular_file(untold, ec)) {
-        std::ifstream in(untold, std::ios::binary);
-        names.assign(std::istreambuf_iterator<char>(in), {});
+    const tarvella::KeptDocuments kept =
+        tarvella::KeepModifiedDocuments(DataDirectory(), modified, endSignal_);
+    for (const std::string& message : kept.messages) {
+        std::fprintf(
+            stderr, "%s\n",
+            static_cast<const char*>(tarvella::app::FileNameFromBytes(message).utf8_str()));
     }
-    for (const wxString& path : kept) names += tarvella::app::FileNameBytes(path) + "\n";
-    tarvella::WriteFileAtomically(untold, names);
+    if (!kept.allKept) exitCode_ = 1;
 }
 
 void COrvoApp::CloseAfterSignal() {
@@ -506,23 +468,13 @@ void COrvoApp::CloseAfterSignal() {
 
 // Once, the documents kept at the end of an earlier run.
 void COrvoApp::TellKeptDocuments() {
-    const std::string untold = tarvella::app::FileNameBytes(
-        wxFileName(session_.lastDataPath).GetPath() + "/" + kRecoveredDir + "/" + kUntoldFile);
-    // Only a regular file: reading a pipe in its place would block the start.
-    if (std::error_code ec; !std::filesystem::is_regular_file(untold, ec)) return;
-    std::ifstream in(untold, std::ios::binary);
-    std::vector<wxString> paths;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty()) paths.push_back(tarvella::app::FileNameFromBytes(line));
-    }
-    if (!in.is_open()) return;
-    in.close();
-    std::remove(untold.c_str());
-    if (paths.empty()) return;
-    const wxString text =
-        "Unsaved changes of an earlier session were kept in " + QuotedList(paths) + ".";
+    const std::string text = tarvella::TakeKeptDocumentsNotice(DataDirectory());
     // The status bar of the main window, or standard error under test, as other notices go.
-    frame_->Notice(text);
+    if (!text.empty()) frame_->Notice(tarvella::app::FileNameFromBytes(text));
+}
+
+std::string COrvoApp::DataDirectory() const {
+    return tarvella::app::FileNameBytes(wxFileName(session_.lastDataPath).GetPath());
 }
 
 int COrvoApp::OnExit() {

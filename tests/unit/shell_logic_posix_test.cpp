@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "document/kept_documents.h"
 #include "instance/running_copy.h"
 #include "test_support.h"
 
@@ -84,6 +85,17 @@ TEST(RunningCopyPlaces, HandOverPlaces) {
     std::ofstream(home + "/file") << "x";
     EXPECT_EQ(PrepareHandOverPlace(home + "/file"), "something that is not a socket is there");
     EXPECT_TRUE(fs::exists(home + "/file"));
+}
+
+TEST(KeptDocuments, PipesAndLinksAreNotTheList) {
+    test::ScratchDir data;
+    const std::string dir = data.File("recovered");
+    fs::create_directory(dir);
+    ASSERT_EQ(mkfifo((dir + "/.untold").c_str(), 0600), 0);
+    // Neither read nor written through: it would block the start or the end.
+    EXPECT_EQ(TakeKeptDocumentsNotice(data.path().string()), "");
+    fs::create_symlink(data.File("elsewhere"), dir + "/VKT1.vkt");
+    EXPECT_EQ(KeptDocumentPath(dir, "VKT1"), dir + "/VKT1-2.vkt");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "document/data_dir.h"
+#include "document/kept_documents.h"
 #include "instance/running_copy.h"
 #include "test_support.h"
 #include "view/window_geometry.h"
@@ -266,6 +267,52 @@ TEST(RunningCopyLock, StaleTestOnFakeProcesses) {
             EXPECT_EQ(world.asks[0], held ? 10000ms : 0ms);
         }
     }
+}
+
+TEST(KeptDocuments, KeptListedAndToldOnce) {
+    test::ScratchDir data;
+    const std::string dir = data.File("recovered");
+    const std::string dataDir = data.path().string();
+    // Nothing kept yet, and nothing to tell.
+    EXPECT_EQ(TakeKeptDocumentsNotice(dataDir), "");
+    KeptDocuments first = KeepModifiedDocuments(dataDir, {{"VKT1", "one"}, {"chart.vkt", "c"}}, 15);
+    EXPECT_TRUE(first.allKept);
+    ASSERT_EQ(first.paths, (std::vector<std::string>{dir + "/VKT1.vkt", dir + "/chart.vkt"}));
+    EXPECT_EQ(first.messages,
+              (std::vector<std::string>{"Ended by signal 15; unsaved changes are kept in \"" + dir +
+                                        "/VKT1.vkt\", \"" + dir + "/chart.vkt\"."}));
+    EXPECT_EQ(test::ReadFileBytes(dir + "/chart.vkt"), "c");
+    // A second signal's keeps go beside the first, and the list grows.
+    KeptDocuments second = KeepModifiedDocuments(dataDir, {{"chart.vkt", "d"}, {"", "e"}}, 1);
+    EXPECT_EQ(second.paths, (std::vector<std::string>{dir + "/chart-2.vkt", dir + "/VKT.vkt"}));
+    EXPECT_EQ(test::ReadFileBytes(dir + "/chart.vkt"), "c");
+    EXPECT_EQ(
+        test::ReadFileBytes(dir + "/.untold"),
+        dir + "/VKT1.vkt\n" + dir + "/chart.vkt\n" + dir + "/chart-2.vkt\n" + dir + "/VKT.vkt\n");
+    EXPECT_EQ(TakeKeptDocumentsNotice(dataDir),
+              "Unsaved changes of an earlier session were kept in \"" + dir + "/VKT1.vkt\", \"" +
+                  dir + "/chart.vkt\", \"" + dir + "/chart-2.vkt\", \"" + dir + "/VKT.vkt\".");
+    EXPECT_EQ(TakeKeptDocumentsNotice(dataDir), "");
+    EXPECT_EQ(KeptDocumentPath(dir, "chart.vkt"), dir + "/chart-3.vkt");
+    // A list of none is forgotten without a word; one that is not a file is left alone.
+    test::WriteFileBytes(dir + "/.untold", "\n\n");
+    EXPECT_EQ(TakeKeptDocumentsNotice(dataDir), "");
+    EXPECT_FALSE(std::filesystem::exists(dir + "/.untold"));
+    std::filesystem::create_directory(dir + "/.untold");
+    EXPECT_EQ(TakeKeptDocumentsNotice(dataDir), "");
+    EXPECT_TRUE(std::filesystem::is_directory(dir + "/.untold"));
+}
+
+TEST(KeptDocuments, NotKeptWhereNoFolderCanBe) {
+    test::ScratchDir data;
+    test::WriteFileBytes(data.File("recovered"), "a file");
+    const KeptDocuments kept = KeepModifiedDocuments(data.path().string(), {{"VKT2", "x"}}, 2);
+    EXPECT_FALSE(kept.allKept);
+    EXPECT_TRUE(kept.paths.empty());
+    EXPECT_EQ(kept.messages,
+              (std::vector<std::string>{"Could not keep the unsaved changes of VKT2 in \"" +
+                                        data.File("recovered") + "\"."}));
+    EXPECT_TRUE(KeepModifiedDocuments(data.path().string(), {}, 2).allKept);
 }
 
 }  // namespace
