@@ -14,14 +14,8 @@
 #include <wx/persist/toplevel.h>
 #include <wx/stdpaths.h>
 
-#ifdef __WXGTK__
-#include <glib-object.h>
-#endif
-#include <signal.h>
-
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -34,6 +28,7 @@
 #include "app/orvo_doc.h"
 #include "app/orvo_printout.h"
 #include "app/orvo_view.h"
+#include "app/platform_shell.h"
 #include "app/splash.h"
 #include "core/sun_ephemeris.h"
 #include "document/chart_files.h"
@@ -109,9 +104,6 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-// GTK's GTK_RESPONSE_CANCEL: ends a dialog that GTK runs itself, as its Cancel button would.
-constexpr int kGtkResponseCancel = -6;
-
 }  // namespace
 
 // Every modal dialog open, innermost last, so that a signal can end them before the program.
@@ -130,14 +122,9 @@ class ModalDialogs final : public wxModalDialogHook {
         ending_ = dialog;
         if (dialog->IsModal()) {
             dialog->EndModal(wxID_CANCEL);
+        } else {
+            EndNativeDialog(*dialog);
         }
-#ifdef __WXGTK__
-        else if (auto* widget = static_cast<GObject*>(static_cast<void*>(dialog->GetHandle()));
-                 widget && g_signal_lookup("response", G_OBJECT_TYPE(widget)) != 0) {
-            // Message boxes and the like, run by GTK outside wx's modal loop.
-            g_signal_emit_by_name(widget, "response", kGtkResponseCancel);
-        }
-#endif
         return true;
     }
 
@@ -220,11 +207,7 @@ bool COrvoApp::OnInit() {
     wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
     if (!wxApp::OnInit()) return false;
     if (endAtOnce_) return true;
-        // A write beyond the file size limit then fails and is reported, instead of ending the
-        // process with every open document.
-#ifdef SIGXFSZ
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    IgnoreFileSizeLimitSignal();
     if (messagesToStderr_) delete wxLog::SetActiveTarget(new wxLogStderr);
     dialogs_ = std::make_unique<ModalDialogs>(messagesToStderr_);
     dialogs_->Register();
@@ -390,18 +373,6 @@ bool COrvoApp::Fatal(const char* message) {
 int COrvoApp::OnRun() {
     const int code = endAtOnce_ ? 0 : wxApp::OnRun();
     return exitCode_ != 0 ? exitCode_ : code;
-}
-
-// A signal to end closes the program as Exit does, from the event loop. Signals ignored when the
-// program started (as under nohup) stay ignored.
-void COrvoApp::HandleEndSignals() {
-#ifndef __WINDOWS__  // POSIX signals; wx has no handler for them there
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        struct sigaction old {};
-        if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
-        SetSignalHandler(signal, &COrvoApp::OnEndSignal);
-    }
-#endif
 }
 
 void COrvoApp::OnEndSignal(int signal) {

@@ -184,9 +184,9 @@ class SystemLockWorld final : public LockWorld {
     std::string lockPlace_;
     std::string handOverPlace_;
     ToolkitChecks checks_;
-    // -1 without one.
-    int lockFd_ = -1;
-    bool another_ = false;
+    // What the platform keeps of the lock.
+    struct Kept;
+    std::unique_ptr<Kept> kept_;
 };
 
 }  // namespace tarvella

@@ -44,11 +44,15 @@ OwnerOnlyFiles::~OwnerOnlyFiles() = default;
 MadeHandOverPlace::MadeHandOverPlace(std::string place) : place_(std::move(place)) {}
 MadeHandOverPlace::~MadeHandOverPlace() = default;
 
+// The mutex is the toolkit check's own.
+struct SystemLockWorld::Kept {};
+
 SystemLockWorld::SystemLockWorld(const std::string& home, const std::string& runtimeDir,
                                  ToolkitChecks checks)
     : lockPlace_(LockPlace(home)),
       handOverPlace_(HandOverPlace(home, runtimeDir, false)),
-      checks_(std::move(checks)) {}
+      checks_(std::move(checks)),
+      kept_(std::make_unique<Kept>()) {}
 
 SystemLockWorld::~SystemLockWorld() = default;
 
@@ -65,8 +69,7 @@ void SystemLockWorld::Sleep(std::chrono::milliseconds how_long) {
 }
 
 bool SystemLockWorld::CheckOthers(bool quiet) {
-    another_ = checks_.check(quiet);
-    return another_;
+    return checks_.check(quiet);
 }
 
 void SystemLockWorld::DropCheck() {
@@ -83,8 +86,7 @@ long SystemLockWorld::LockOwner() {
 
 // The mutex tells only whether it is held: asked anew, since its holder may have ended.
 bool SystemLockWorld::LockHeld() {
-    another_ = checks_.check(true);
-    return another_;
+    return checks_.check(true);
 }
 
 bool SystemLockWorld::KeepOwnLock() {

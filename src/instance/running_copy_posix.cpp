@@ -153,23 +153,29 @@ MadeHandOverPlace::~MadeHandOverPlace() {
     }
 }
 
+// This copy's own locked descriptor of the lock file; -1 without one.
+struct SystemLockWorld::Kept {
+    int lockFd = -1;
+};
+
 SystemLockWorld::SystemLockWorld(const std::string& home, const std::string& runtimeDir,
                                  ToolkitChecks checks)
     : lockPlace_(LockPlace(home)),
       handOverPlace_(HandOverPlace(home, runtimeDir, false)),
-      checks_(std::move(checks)) {}
+      checks_(std::move(checks)),
+      kept_(std::make_unique<Kept>()) {}
 
 SystemLockWorld::~SystemLockWorld() {
-    if (lockFd_ >= 0) close(lockFd_);
+    if (kept_->lockFd >= 0) close(kept_->lockFd);
 }
 
 bool SystemLockWorld::OwnsLockFile() {
     // Compared by the file itself, since reading it through another descriptor would drop the
     // lock.
-    if (lockFd_ < 0) return LockOwner() == static_cast<long>(getpid());
+    if (kept_->lockFd < 0) return LockOwner() == static_cast<long>(getpid());
     struct stat kept {};
     struct stat there {};
-    return fstat(lockFd_, &kept) == 0 && stat(lockPlace_.c_str(), &there) == 0 &&
+    return fstat(kept_->lockFd, &kept) == 0 && stat(lockPlace_.c_str(), &there) == 0 &&
            kept.st_dev == there.st_dev && kept.st_ino == there.st_ino;
 }
 
@@ -224,7 +230,7 @@ bool SystemLockWorld::KeepOwnLock() {
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;
     if (PidIn(fd) == static_cast<long>(getpid()) && fcntl(fd, F_SETLK, &lock) == 0) {
-        lockFd_ = fd;
+        kept_->lockFd = fd;
         return true;
     }
     close(fd);
