@@ -57,17 +57,6 @@ TEST(DataDirectory, FromTheEnvironment) {
     EXPECT_EQ(UserDataDirectory(nullptr, "relative"), "");
 }
 
-#ifdef _WIN32
-TEST(DataDirectory, ApplicationDataOnWindows) {
-    const std::wstring saved = _wgetenv(L"APPDATA") ? _wgetenv(L"APPDATA") : L"";
-    _wputenv_s(L"APPDATA", L"C:\\Users\\u\\AppData\\Roaming");
-    EXPECT_EQ(DefaultUserDataDirectory(), "C:\\Users\\u\\AppData\\Roaming\\Tarvella");
-    _wputenv_s(L"APPDATA", L"relative");
-    EXPECT_EQ(DefaultUserDataDirectory(), "");
-    _wputenv_s(L"APPDATA", saved.c_str());
-}
-#endif
-
 TEST(DataDirectory, MadeWhenMissingRefusedOverAFile) {
     test::ScratchDir dir;
     const std::string deep = dir.File("a/b/tarvella");
