@@ -1,0 +1,38 @@
+#include <sys/wait.h>
+
+#include <cstdio>
+
+#include "test_support.h"
+
+namespace tarvella::test {
+
+std::string SunFilePath() {
+    return TARVELLA_TEST_SUN_FILE;
+}
+
+std::string CliPath() {
+    return TARVELLA_TEST_CLI;
+}
+
+std::string ProgramFileName(const std::string& name) {
+    return name;
+}
+
+int RunShell(const std::string& command, std::string& out) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return -1;
+    char chunk[4096];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) out.append(chunk, n);
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string InDirectory(const std::string& dir, const std::string& command) {
+    return "cd " + dir + " && " + command;
+}
+
+std::vector<std::string> LostOutputRedirections() {
+    return {">/dev/full", ">&-"};
+}
+
+}  // namespace tarvella::test
