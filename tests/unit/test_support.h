@@ -26,6 +26,11 @@ std::string ProgramFileName(const std::string& name);
 int RunShell(const std::string& command, std::string& out);
 // The command run from `dir`, drive and all.
 std::string InDirectory(const std::string& dir, const std::string& command);
+// Whether nobody but the user may enter the folder (always on Windows, where a folder inherits
+// the access of the user's temporary folder).
+bool OnlyOwnerMayEnter(const std::filesystem::path& folder);
+// Names that this platform alone reads as paths: a\b.vkt and C:escape.txt on Windows.
+std::vector<std::string> PathsOnlyThisPlatformSeparates();
 // Redirections of standard output that make every write fail (none on Windows).
 std::vector<std::string> LostOutputRedirections();
 

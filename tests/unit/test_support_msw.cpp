@@ -29,6 +29,14 @@ std::string InDirectory(const std::string& dir, const std::string& command) {
     return "cd /d " + dir + " && " + command;  // /d: the drive changes too
 }
 
+bool OnlyOwnerMayEnter(const std::filesystem::path&) {
+    return true;
+}
+
+std::vector<std::string> PathsOnlyThisPlatformSeparates() {
+    return {"..\\escape.txt", "a\\b.vkt", "C:escape.txt"};
+}
+
 std::vector<std::string> LostOutputRedirections() {
     return {};
 }

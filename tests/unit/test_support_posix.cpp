@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -29,6 +30,15 @@ int RunShell(const std::string& command, std::string& out) {
 
 std::string InDirectory(const std::string& dir, const std::string& command) {
     return "cd " + dir + " && " + command;
+}
+
+bool OnlyOwnerMayEnter(const std::filesystem::path& folder) {
+    struct stat info {};
+    return stat(folder.c_str(), &info) == 0 && (info.st_mode & 0777) == 0700;
+}
+
+std::vector<std::string> PathsOnlyThisPlatformSeparates() {
+    return {};
 }
 
 std::vector<std::string> LostOutputRedirections() {
