@@ -8,13 +8,6 @@
 #include <wx/process.h>
 #include <wx/utils.h>
 
-#ifdef __WXMSW__
-#include <wx/msw/registry.h>
-#include <wx/msw/wrapwin.h>
-
-#include <mapi.h>
-#endif
-
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
@@ -28,18 +21,6 @@ const char* const kSendFailed = "Send Mail failed to send message.";
 void ShowAppMessage(const wxString& text) {
     wxMessageBox(text, wxTheApp->GetAppDisplayName(), wxOK | wxICON_EXCLAMATION);
 }
-
-#ifndef __WXMSW__
-// Reports a mail program that ended with a failure; deletes itself when the program ends.
-class MailProcess final : public wxProcess {
-  public:
-    void OnTerminate(int, int status) override {
-        // Shown from the event loop, not inside wx's handling of the child's end.
-        if (status != 0) wxTheApp->CallAfter([] { ShowAppMessage(kSendFailed); });
-        delete this;
-    }
-};
-#endif
 
 // TMPDIR when it names a directory.
 std::filesystem::path TemporaryDirectory() {
@@ -74,19 +55,9 @@ void CopyTextToClipboard(wxWindow* owner, const std::string& text) {
         "Copied in plain text format!", wxOK | wxICON_NONE, owner);
 }
 
-#ifdef __WXMSW__
-// Simple MAPI, where a mail client registered it.
-std::string FindMailProgram() {
-    wxRegKey key(wxRegKey::HKLM, "SOFTWARE\\Microsoft\\Windows Messaging Subsystem");
-    wxString mapi;
-    wxLogNull quiet;
-    return key.Exists() && key.QueryValue("MAPI", mapi) && mapi == "1" ? "MAPI32.DLL" : "";
+void ShowSendFailed() {
+    ShowAppMessage(kSendFailed);
 }
-#else
-std::string FindMailProgram() {
-    return FindOnPath("xdg-email", std::getenv("PATH"));
-}
-#endif
 
 void ShowNoMailSupport() {
     ShowAppMessage("Unable to load mail system support.");
@@ -101,34 +72,7 @@ void Mailer::Send(const MailAttachment& attachment) {
                    wxString::FromUTF8(attachment.name));
         return;
     }
-#ifdef __WXMSW__
-    // The client's composer, with the file attached; it stays modal while the user writes.
-    static const HMODULE mapi = LoadLibraryA(program_.c_str());
-    const auto send = mapi ? reinterpret_cast<LPMAPISENDMAIL>(
-                                 reinterpret_cast<void*>(GetProcAddress(mapi, "MAPISendMail")))
-                           : nullptr;
-    std::string path = file->string();
-    std::string name = attachment.name;
-    MapiFileDesc desc{};
-    desc.nPosition = static_cast<ULONG>(-1);
-    desc.lpszPathName = path.data();
-    desc.lpszFileName = name.data();
-    MapiMessage message{};
-    message.nFileCount = 1;
-    message.lpFiles = &desc;
-    wxWindow* top = wxTheApp->GetTopWindow();
-    const ULONG result = send ? send(0, reinterpret_cast<ULONG_PTR>(top ? top->GetHWND() : nullptr),
-                                     &message, MAPI_LOGON_UI | MAPI_DIALOG, 0)
-                              : MAPI_E_FAILURE;
-    if (result != SUCCESS_SUCCESS && result != MAPI_USER_ABORT) ShowAppMessage(kSendFailed);
-#else
-    const char* const argv[] = {program_.c_str(), "--attach", file->c_str(), nullptr};
-    auto* process = new MailProcess;
-    if (wxExecute(argv, wxEXEC_ASYNC, process) == 0) {
-        delete process;
-        ShowAppMessage(kSendFailed);
-    }
-#endif
+    SendFile(*file, attachment.name);
 }
 
 }  // namespace tarvella::app

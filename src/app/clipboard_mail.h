@@ -2,6 +2,7 @@
 // attachment or as the chart's data file through xdg-email (Simple MAPI on Windows).
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "view/mail_attachment.h"
@@ -19,6 +20,8 @@ std::string FindMailProgram();
 
 // For a mail command that reaches a view although no mail program was found.
 void ShowNoMailSupport();
+// The mail program did not take the message.
+void ShowSendFailed();
 
 // Hands one attachment at a time to the mail program, without waiting for it: it may keep a
 // composer open for as long as the user writes. The attachments stay until the mailer goes.
@@ -30,6 +33,9 @@ class Mailer {
     void Send(const MailAttachment& attachment);
 
   private:
+    // Hands the written attachment to the platform's mail program.
+    void SendFile(const std::filesystem::path& file, const std::string& attachmentName);
+
     std::string program_;
     AttachmentFolder folder_;
 };

@@ -8,20 +8,7 @@
 
 namespace tarvella::app {
 
-inline std::string FileNameBytes(const wxString& name) {
-#ifdef __WXMSW__
-    return name.utf8_string();
-#else
-    return std::string(name.fn_str());
-#endif
-}
-
-inline wxString FileNameFromBytes(const std::string& bytes) {
-#ifdef __WXMSW__
-    return wxString::FromUTF8(bytes);
-#else
-    return wxString(bytes.c_str(), *wxConvFileName);
-#endif
-}
+std::string FileNameBytes(const wxString& name);
+wxString FileNameFromBytes(const std::string& bytes);
 
 }  // namespace tarvella::app

@@ -1,24 +1,14 @@
-// Windows: the lock is a named mutex, which the system releases when its holder ends, so no lock
-// is ever stale; the hand-over goes over DDE, wx's IPC there.
-#include <wx/filename.h>
+// Windows: the hand-over goes over DDE, wx's IPC there, under the lock's name.
 #include <wx/ipc.h>
 #include <wx/log.h>
 #include <wx/tokenzr.h>
 
-#include <chrono>
-#include <thread>
-
+#include "app/file_names.h"
 #include "app/instance.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using namespace std::chrono_literals;
-
-const char* const kMutexName = "TarvellaSoftwareFromMorrowgate";
 const char* const kTopic = "open";
-// A copy still starting may not listen yet; wx's DDE waits 5 seconds for the answer itself.
-constexpr auto kConnectFor = 3s;
 
 class HandOverConnection : public wxConnection {
   public:
@@ -33,8 +23,6 @@ class HandOverConnection : public wxConnection {
     std::function<bool(const wxArrayString&)>& open_;
 };
 
-}  // namespace
-
 class HandOverServer : public wxServer {
   public:
     explicit HandOverServer(std::function<bool(const wxArrayString&)> open)
@@ -48,52 +36,30 @@ class HandOverServer : public wxServer {
     std::function<bool(const wxArrayString&)> open_;
 };
 
-InstanceLink::InstanceLink() {
-    TakeLock();
-}
+}  // namespace
 
-InstanceLink::~InstanceLink() = default;
-
-void InstanceLink::TakeLock() {
-    checker_ = std::make_unique<wxSingleInstanceChecker>(kMutexName);
-}
-
-InstanceLink::Outcome InstanceLink::HandOverOrTakeLock(const wxArrayString& files) {
+// Windows file names hold no newline: over DDE they go one a line.
+bool InstanceLink::HandOverByIpc(const std::vector<std::string>& files) {
     wxString request;
-    for (const wxString& file : files) {
-        wxFileName name(file);
-        name.MakeAbsolute();
-        request << name.GetFullPath() << '\n';
+    for (const std::string& file : files) {
+        request << tarvella::app::FileNameFromBytes(file) << '\n';
     }
-    const auto until = Clock::now() + kConnectFor;
-    while (checker_->IsAnotherRunning()) {
-        {
-            wxLogNull quiet;
-            wxClient client;
-            if (wxConnectionBase* link = client.MakeConnection("", kMutexName, kTopic)) {
-                const bool taken = link->Execute(request);
-                link->Disconnect();
-                delete link;
-                if (taken) return Outcome::HandedOver;
-            }
-        }
-        if (Clock::now() >= until) return Outcome::NoAnswer;
-        std::this_thread::sleep_for(100ms);
-        // The holder may have ended meanwhile, and its mutex with it.
-        checker_.reset();
-        TakeLock();
-    }
-    return Outcome::Run;
+    wxLogNull quiet;
+    wxClient client;
+    wxConnectionBase* link = client.MakeConnection("", tarvella::LockName(), kTopic);
+    if (!link) return false;
+    const bool taken = link->Execute(request);
+    link->Disconnect();
+    delete link;
+    return taken;
 }
 
 std::string InstanceLink::Listen(std::function<bool(const wxArrayString&)> open) {
     wxLogNull quiet;
-    server_ = std::make_unique<HandOverServer>(std::move(open));
-    if (server_->Create(kMutexName)) return {};
-    server_.reset();
-    return "Tarvella cannot take hand-overs: a later start cannot hand its charts to this one.";
-}
-
-void InstanceLink::StopListening() {
-    server_.reset();
+    auto server = std::make_unique<HandOverServer>(std::move(open));
+    if (!server->Create(tarvella::LockName())) {
+        return "Tarvella cannot take hand-overs: a later start cannot hand its charts to this one.";
+    }
+    server_ = std::move(server);
+    return {};
 }

@@ -14,19 +14,10 @@
 #include <wx/persist/toplevel.h>
 #include <wx/stdpaths.h>
 
-#ifdef __WXGTK__
-#include <glib-object.h>
-#endif
-#include <signal.h>
-
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "app/commands.h"
@@ -37,10 +28,12 @@
 #include "app/orvo_doc.h"
 #include "app/orvo_printout.h"
 #include "app/orvo_view.h"
+#include "app/platform_shell.h"
 #include "app/splash.h"
 #include "core/sun_ephemeris.h"
 #include "document/chart_files.h"
 #include "document/data_dir.h"
+#include "document/kept_documents.h"
 #include "view/window_geometry.h"
 
 namespace {
@@ -111,31 +104,6 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-// Where a signal keeps the modified documents, in the data directory; and the names of those not
-// yet told to the user, one a line.
-const char* const kRecoveredDir = "recovered";
-const char* const kUntoldFile = ".untold";
-// GTK's GTK_RESPONSE_CANCEL: ends a dialog that GTK runs itself, as its Cancel button would.
-constexpr int kGtkResponseCancel = -6;
-
-// A file in `dir` named after the document, that does not exist yet; empty when there is none.
-wxString KeptDocumentPath(const wxString& dir, const wxString& title) {
-    wxString base = wxFileName(title).GetName();
-    if (base.empty()) base = "VKT";
-    for (int n = 1; n < 1000; ++n) {
-        const wxString path =
-            dir + "/" + base + (n == 1 ? wxString() : wxString::Format("-%d", n)) + ".vkt";
-        if (!wxFileName::Exists(path)) return path;
-    }
-    return {};
-}
-
-wxString QuotedList(const std::vector<wxString>& paths) {
-    wxString text;
-    for (const wxString& path : paths) text << (text.empty() ? "" : ", ") << '"' << path << '"';
-    return text;
-}
-
 }  // namespace
 
 // Every modal dialog open, innermost last, so that a signal can end them before the program.
@@ -154,14 +122,9 @@ class ModalDialogs final : public wxModalDialogHook {
         ending_ = dialog;
         if (dialog->IsModal()) {
             dialog->EndModal(wxID_CANCEL);
+        } else {
+            EndNativeDialog(*dialog);
         }
-#ifdef __WXGTK__
-        else if (auto* widget = static_cast<GObject*>(static_cast<void*>(dialog->GetHandle()));
-                 widget && g_signal_lookup("response", G_OBJECT_TYPE(widget)) != 0) {
-            // Message boxes and the like, run by GTK outside wx's modal loop.
-            g_signal_emit_by_name(widget, "response", kGtkResponseCancel);
-        }
-#endif
         return true;
     }
 
@@ -244,11 +207,7 @@ bool COrvoApp::OnInit() {
     wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
     if (!wxApp::OnInit()) return false;
     if (endAtOnce_) return true;
-        // A write beyond the file size limit then fails and is reported, instead of ending the
-        // process with every open document.
-#ifdef SIGXFSZ
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    IgnoreFileSizeLimitSignal();
     if (messagesToStderr_) delete wxLog::SetActiveTarget(new wxLogStderr);
     dialogs_ = std::make_unique<ModalDialogs>(messagesToStderr_);
     dialogs_->Register();
@@ -427,18 +386,6 @@ int COrvoApp::OnRun() {
     return exitCode_ != 0 ? exitCode_ : code;
 }
 
-// A signal to end closes the program as Exit does, from the event loop. Signals ignored when the
-// program started (as under nohup) stay ignored.
-void COrvoApp::HandleEndSignals() {
-#ifndef __WINDOWS__  // POSIX signals; wx has no handler for them there
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        struct sigaction old {};
-        if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
-        SetSignalHandler(signal, &COrvoApp::OnEndSignal);
-    }
-#endif
-}
-
 void COrvoApp::OnEndSignal(int signal) {
     static_cast<COrvoApp*>(wxTheApp)->EndBySignal(signal);
 }
@@ -456,36 +403,22 @@ void COrvoApp::EndBySignal(int signal) {
 // directory instead, and told on standard error now and in the next run's status bar.
 void COrvoApp::KeepModifiedDocuments() {
     if (!docManager_) return;
-    const wxString dir = wxFileName(session_.lastDataPath).GetPath() + "/" + kRecoveredDir;
-    const bool haveDir = tarvella::MakeDataDirectory(tarvella::app::FileNameBytes(dir));
-    std::vector<wxString> kept;
+    std::vector<tarvella::ModifiedDocument> modified;
     for (wxDocument* document : docManager_->GetDocumentsVector()) {
         auto* doc = dynamic_cast<COrvoDoc*>(document);
         if (!doc || !doc->IsModified()) continue;
-        const wxString path = haveDir ? KeptDocumentPath(dir, doc->GetUserReadableName()) : "";
-        if (!path.empty() &&
-            tarvella::WriteFileAtomically(tarvella::app::FileNameBytes(path), doc->ChartImage())) {
-            kept.push_back(path);
-        } else {
-            std::fprintf(stderr, "Could not keep the unsaved changes of %s in \"%s\".\n",
-                         static_cast<const char*>(doc->GetUserReadableName().utf8_str()),
-                         static_cast<const char*>(dir.utf8_str()));
-            exitCode_ = 1;
-        }
+        modified.push_back(
+            {tarvella::app::FileNameBytes(doc->GetUserReadableName()), doc->ChartImage()});
         doc->Modify(false);
     }
-    if (kept.empty()) return;
-    std::fprintf(stderr, "Ended by signal %d; unsaved changes are kept in %s.\n", endSignal_,
-                 static_cast<const char*>(QuotedList(kept).utf8_str()));
-    const std::string untold = tarvella::app::FileNameBytes(dir) + "/" + kUntoldFile;
-    std::string names;
-    // Only a regular file: reading a pipe in its place would block the end.
-    if (std::error_code ec; std::filesystem::is_regular_file(untold, ec)) {
-        std::ifstream in(untold, std::ios::binary);
-        names.assign(std::istreambuf_iterator<char>(in), {});
+    const tarvella::KeptDocuments kept =
+        tarvella::KeepModifiedDocuments(DataDirectory(), modified, endSignal_);
+    for (const std::string& message : kept.messages) {
+        std::fprintf(
+            stderr, "%s\n",
+            static_cast<const char*>(tarvella::app::FileNameFromBytes(message).utf8_str()));
     }
-    for (const wxString& path : kept) names += tarvella::app::FileNameBytes(path) + "\n";
-    tarvella::WriteFileAtomically(untold, names);
+    if (!kept.allKept) exitCode_ = 1;
 }
 
 void COrvoApp::CloseAfterSignal() {
@@ -517,23 +450,13 @@ void COrvoApp::CloseAfterSignal() {
 
 // Once, the documents kept at the end of an earlier run.
 void COrvoApp::TellKeptDocuments() {
-    const std::string untold = tarvella::app::FileNameBytes(
-        wxFileName(session_.lastDataPath).GetPath() + "/" + kRecoveredDir + "/" + kUntoldFile);
-    // Only a regular file: reading a pipe in its place would block the start.
-    if (std::error_code ec; !std::filesystem::is_regular_file(untold, ec)) return;
-    std::ifstream in(untold, std::ios::binary);
-    std::vector<wxString> paths;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty()) paths.push_back(tarvella::app::FileNameFromBytes(line));
-    }
-    if (!in.is_open()) return;
-    in.close();
-    std::remove(untold.c_str());
-    if (paths.empty()) return;
-    const wxString text =
-        "Unsaved changes of an earlier session were kept in " + QuotedList(paths) + ".";
+    const std::string text = tarvella::TakeKeptDocumentsNotice(DataDirectory());
     // The status bar of the main window, or standard error under test, as other notices go.
-    frame_->Notice(text);
+    if (!text.empty()) frame_->Notice(tarvella::app::FileNameFromBytes(text));
+}
+
+std::string COrvoApp::DataDirectory() const {
+    return tarvella::app::FileNameBytes(wxFileName(session_.lastDataPath).GetPath());
 }
 
 int COrvoApp::OnExit() {

@@ -5,6 +5,7 @@
 #include <wx/app.h>
 
 #include <memory>
+#include <string>
 
 #include "document/session.h"
 
@@ -37,6 +38,8 @@ class COrvoApp : public wxApp {
     void KeepModifiedDocuments();
     void CloseAfterSignal();
     void TellKeptDocuments();
+    // Where the last-data file is, as bytes.
+    std::string DataDirectory() const;
     bool Printing() const { return printOnPrinter_ || printToPdf_; }
     void PrintAndEnd(wxDocument& doc);
     void StartTiming();

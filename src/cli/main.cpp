@@ -1,9 +1,4 @@
 // tarvella-cli: Tarvella's reports on standard output.
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -341,12 +336,8 @@ int RunPeriods(SunContext& sun, const ReportOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef _WIN32
-    // The report carries its own CR LF, which a text-mode stdout would make CR CR LF; and every
-    // line is as on Linux.
-    _setmode(_fileno(stdout), _O_BINARY);
-    _setmode(_fileno(stderr), _O_BINARY);
-#endif
+    // Every line is as on Linux.
+    UseBinaryStandardStreams();
     const std::string_view command = argc > 1 ? argv[1] : "";
     // Asked for, the usage is an answer, not an error.
     if ((command == "--help" || command == "-h") && argc == 2) {

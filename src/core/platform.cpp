@@ -1,6 +1,8 @@
 #include "core/platform.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <random>
@@ -101,6 +103,17 @@ std::optional<fs::path> MakePrivateDirectory(const fs::path& parent, std::string
     return std::nullopt;
 }
 
+bool IsPlainFileName(std::string_view name) {
+    // Separators and drive letters there too.
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of("/\\:") == std::string_view::npos;
+}
+
+void UseBinaryStandardStreams() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
 #else
 
 std::string ExecutablePath() {
@@ -159,6 +172,12 @@ std::optional<fs::path> MakePrivateDirectory(const fs::path& parent, std::string
     if (::mkdtemp(name.data()) == nullptr) return std::nullopt;
     return fs::path(name);
 }
+
+bool IsPlainFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos;
+}
+
+void UseBinaryStandardStreams() {}
 
 #endif
 

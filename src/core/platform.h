@@ -33,4 +33,12 @@ bool RenameReplacing(const std::filesystem::path& from, const std::filesystem::p
 std::optional<std::filesystem::path> MakePrivateDirectory(const std::filesystem::path& parent,
                                                           std::string_view prefix);
 
+// Whether `name` names a file of its own inside a folder: not empty, not "." or "..", without a
+// separator (nor, on Windows, a drive).
+bool IsPlainFileName(std::string_view name);
+
+// Standard output and error take bytes as they are: a report carries its own CR LF, which a
+// text-mode stream (Windows) would make CR CR LF.
+void UseBinaryStandardStreams();
+
 }  // namespace tarvella

@@ -17,18 +17,6 @@ std::string UserDataDirectory(const char* xdgDataHome, const char* home) {
     return {};
 }
 
-#ifdef _WIN32
-std::string DefaultUserDataDirectory() {
-    const wchar_t* appData = _wgetenv(L"APPDATA");
-    if (appData == nullptr || !std::filesystem::path(appData).is_absolute()) return {};
-    return (std::filesystem::path(appData) / "Tarvella").string();
-}
-#else
-std::string DefaultUserDataDirectory() {
-    return UserDataDirectory(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
-}
-#endif
-
 bool MakeDataDirectory(const std::string& dir) {
     if (dir.empty()) return false;
     std::error_code ec;

@@ -1,9 +1,5 @@
 #include "view/mail_attachment.h"
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
 #include <fstream>
 #include <system_error>
 
@@ -32,13 +28,7 @@ AttachmentFolder::~AttachmentFolder() {
 
 std::optional<fs::path> AttachmentFolder::Write(const MailAttachment& attachment) {
     const std::string& name = attachment.name;
-    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) {
-        return std::nullopt;
-    }
-#ifdef _WIN32
-    // Separators and drive letters there too.
-    if (name.find_first_of("\\:") != std::string::npos) return std::nullopt;
-#endif
+    if (!IsPlainFileName(name)) return std::nullopt;
     if (root_.empty()) {
         const std::optional<fs::path> root = MakePrivateDirectory(parent_, "tarvella-mail-");
         if (!root) return std::nullopt;
@@ -56,27 +46,6 @@ std::optional<fs::path> AttachmentFolder::Write(const MailAttachment& attachment
         return std::nullopt;
     }
     return file;
-}
-
-std::string FindOnPath(std::string_view name, const char* pathList) {
-    if (name.empty() || name.find('/') != std::string_view::npos || pathList == nullptr) return {};
-    const std::string_view list = pathList;
-    for (std::size_t begin = 0; begin <= list.size();) {
-        std::size_t end = list.find(':', begin);
-        if (end == std::string_view::npos) end = list.size();
-        const std::string_view dir = list.substr(begin, end - begin);
-        begin = end + 1;
-        if (dir.empty()) continue;
-        std::error_code ec;
-        const fs::path candidate = fs::absolute(fs::path(dir) / name, ec);
-        if (ec || !fs::is_regular_file(candidate, ec)) continue;
-#ifdef _WIN32
-        return candidate.string();  // no execute bit there
-#else
-        if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
-#endif
-    }
-    return {};
 }
 
 }  // namespace tarvella

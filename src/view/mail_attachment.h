@@ -45,7 +45,7 @@ class AttachmentFolder {
 
 // The first executable regular file called `name` in the directories of `pathList` (separated by
 // ':', as in PATH), as an absolute path; empty when there is none. Empty entries, which would
-// mean the working directory, are skipped.
+// mean the working directory, are skipped. POSIX only: Windows mails through MAPI.
 std::string FindOnPath(std::string_view name, const char* pathList);
 
 }  // namespace tarvella

@@ -91,15 +91,6 @@ void ReadTable(const std::string& path, Row row) {
 
 }  // namespace
 
-std::string DefaultZoneDirectory() {
-#ifdef _WIN32
-    const std::filesystem::path exe = ExecutablePath();
-    return (exe.parent_path() / ".." / "share" / "zoneinfo").lexically_normal().string();
-#else
-    return "/usr/share/zoneinfo";
-#endif
-}
-
 bool ZoneSpecFromOffset(int eastSeconds, ZoneSpec& zone) {
     const int seconds = std::abs(eastSeconds);
     const int hours = seconds / 3600;

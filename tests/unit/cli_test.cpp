@@ -1,8 +1,4 @@
 #include <gtest/gtest.h>
-#ifndef _WIN32
-#include <sys/wait.h>
-#endif
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -21,45 +17,22 @@ struct CliRun {
     std::string out, err;
 };
 
-CliRun RunCli(const std::string& args, const std::string& program = TARVELLA_TEST_CLI) {
+CliRun RunCli(const std::string& args, const std::string& program = test::CliPath()) {
     test::ScratchDir dir;
     const std::string err = dir.File("stderr");
-#ifdef _WIN32
-    // Binary, or the pipe itself would turn the report's CR LF into LF.
-    FILE* pipe = _popen((program + " " + args + " 2>" + err).c_str(), "rb");
-#else
-    FILE* pipe = popen((program + " " + args + " 2>" + err).c_str(), "r");
-#endif
     CliRun run{-1, {}, {}};
-    if (pipe == nullptr) return run;
-    char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-        run.out.append(chunk, n);
-#ifdef _WIN32
-    run.status = _pclose(pipe);
-#else
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
+    run.status = test::RunShell(program + " " + args + " 2>" + err, run.out);
     run.err = test::ReadFileBytes(err);
     return run;
 }
 
 // The program run from `dir`, so that anything it wrote would show there.
 std::string InDir(const std::filesystem::path& dir, const std::string& program) {
-#ifdef _WIN32
-    return "cd /d " + dir.string() + " && " + program;  // /d: the drive changes too
-#else
-    return "cd " + dir.string() + " && " + program;
-#endif
+    return test::InDirectory(dir.string(), program);
 }
 
 // A copy of the program of that name, without the table beside it.
-#ifdef _WIN32
-constexpr const char* kLoneCli = "tarvella-cli.exe";
-#else
-constexpr const char* kLoneCli = "tarvella-cli";
-#endif
+const std::string kLoneCli = test::ProgramFileName("tarvella-cli");
 
 // What the report of the chart at `level` holds, under `deviation` (arc-minutes).
 std::string Expected(int level, double deviation = 0.0, ChartData c = DefaultChart()) {
@@ -111,13 +84,13 @@ TEST(Cli, FailuresSayOneLineAndWriteNothing) {
     test::ScratchDir dir;
     const std::filesystem::path lone = dir.path() / "bin" / kLoneCli;
     std::filesystem::create_directories(lone.parent_path());
-    std::filesystem::copy_file(TARVELLA_TEST_CLI, lone);
+    std::filesystem::copy_file(test::CliPath(), lone);
     test::WriteFileBytes(dir.File("pref.vkp"), "4003\r\n0\r\n");
     ChartData early = DefaultChart();
     early.birth.year = 1700;  // no natal Sun to divide from
     test::WriteFileBytes(dir.File("lastdata.vkt"), LastDataText(early));
     // Run from the scratch directory, so that anything written would show there.
-    const std::string cli = InDir(dir.path(), TARVELLA_TEST_CLI);
+    const std::string cli = InDir(dir.path(), test::CliPath());
     const std::pair<std::string, std::string> cases[] = {
         {"", cli},
         {"print", cli},
@@ -169,8 +142,8 @@ TEST(Cli, EmptyShortCorruptOrDirectorySunTableIsOneClearError) {
     const std::filesystem::path table = dir.path() / "share" / "tarvella" / kSunFileName;
     std::filesystem::create_directories(lone.parent_path());
     std::filesystem::create_directories(table.parent_path());
-    std::filesystem::copy_file(TARVELLA_TEST_CLI, lone);
-    std::string whole = test::ReadFileBytes(TARVELLA_TEST_SUN_FILE);
+    std::filesystem::copy_file(test::CliPath(), lone);
+    std::string whole = test::ReadFileBytes(test::SunFilePath());
     const std::string expected = "tarvella-cli: cannot read the Sun table " + table.string() + "\n";
     for (const std::string& bytes :
          {std::string(), whole.substr(0, whole.size() - 1), std::string(whole.size(), 'x')}) {
@@ -238,15 +211,14 @@ TEST(Cli, HelpAndVersionAreAnswersWrongArgumentsAreNot) {
     const CliRun version = RunCli("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("tarvella-cli ") + TARVELLA_TEST_VERSION + "\n");
-#ifndef _WIN32
     // Output that could not be written is a failure, whichever command wrote it.
-    for (const char* lost : {"sun >/dev/full", "--help >/dev/full", "--version >&-",
-                             "report >/dev/full", "zones Kolkata >/dev/full"}) {
-        const CliRun run = RunCli(lost);
-        EXPECT_EQ(run.status, 1) << lost;
-        EXPECT_TRUE(run.err.starts_with("tarvella-cli: cannot write ")) << lost << run.err;
+    for (const std::string& lost : test::LostOutputRedirections()) {
+        for (const char* command : {"sun", "--help", "--version", "report", "zones Kolkata"}) {
+            const CliRun run = RunCli(command + (" " + lost));
+            EXPECT_EQ(run.status, 1) << command << lost;
+            EXPECT_TRUE(run.err.starts_with("tarvella-cli: cannot write ")) << command << run.err;
+        }
     }
-#endif
     for (const char* wrong : {"", "--helpme", "--help report", "--version 2"}) {
         const CliRun run = RunCli(wrong);
         EXPECT_EQ(run.status, 2) << wrong;

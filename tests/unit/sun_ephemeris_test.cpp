@@ -60,7 +60,7 @@ TEST(SunTable, SlotNumbersStepThroughEveryDayNumberOfEveryMonth) {
 }
 
 TEST(SunTable, GeneratedFileHoldsTheSunOfEveryDay) {
-    EXPECT_EQ(std::filesystem::file_size(TARVELLA_TEST_SUN_FILE), 1785600u);
+    EXPECT_EQ(std::filesystem::file_size(test::SunFilePath()), 1785600u);
     const SunEphemeris& table = test::GeneratedTable();
     double v[2];
     // Almanac: apparent longitude 2000 January 1, 0h UT.
@@ -104,16 +104,16 @@ TEST(SunTable, MissingShortForeignOrCorruptFilesAreDetectedOnOpen) {
     EXPECT_EQ(e.Open(dir.path().string()), SunFileStatus::NotAFile);
     test::WriteFileBytes(dir.File("empty.sun"), "");
     EXPECT_EQ(e.Open(dir.File("empty.sun")), SunFileStatus::WrongSize);
-    std::string bytes = test::ReadFileBytes(TARVELLA_TEST_SUN_FILE);
+    std::string bytes = test::ReadFileBytes(test::SunFilePath());
     bytes.pop_back();
     test::WriteFileBytes(dir.File("short.sun"), bytes);
     EXPECT_EQ(e.Open(dir.File("short.sun")), SunFileStatus::WrongSize);
     EXPECT_FALSE(e.IsOpen());
-    EXPECT_EQ(e.Open(TARVELLA_TEST_SUN_FILE), SunFileStatus::Ok);
+    EXPECT_EQ(e.Open(test::SunFilePath()), SunFileStatus::Ok);
     EXPECT_TRUE(e.IsOpen());
 
     // Of the right size but no table: one value NaN, one a full turn, or bytes of anything else.
-    const std::string whole = test::ReadFileBytes(TARVELLA_TEST_SUN_FILE);
+    const std::string whole = test::ReadFileBytes(test::SunFilePath());
     unsigned char value[8];
     for (double bad : {std::numeric_limits<double>::quiet_NaN(), 360.0, -0.5}) {
         EncodeSunValue(bad, value);

@@ -14,8 +14,8 @@ namespace tarvella::test {
 const SunEphemeris& GeneratedTable() {
     static const SunEphemeris* table = [] {
         auto* t = new SunEphemeris;
-        if (t->Open(TARVELLA_TEST_SUN_FILE) != SunFileStatus::Ok) {
-            ADD_FAILURE() << "cannot open " << TARVELLA_TEST_SUN_FILE;
+        if (t->Open(SunFilePath()) != SunFileStatus::Ok) {
+            ADD_FAILURE() << "cannot open " << SunFilePath();
         }
         return t;
     }();

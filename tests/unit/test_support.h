@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/sun_ephemeris.h"
 #include "document/chart_data.h"
@@ -24,6 +25,26 @@ namespace tarvella::test {
 
 // A path relative to the directory of the test program.
 std::string BesideTests(const std::string& relative);
+
+// The Sun table and the command-line program of the build. Paths of the build host mean nothing
+// to a Windows program: there they are found from the test program's own place in the build
+// tree, which has the installation's shape.
+std::string SunFilePath();
+std::string CliPath();
+// The file name of the program called `name`: "tarvella-cli.exe" on Windows.
+std::string ProgramFileName(const std::string& name);
+// Runs `command` through the shell, its standard output read as bytes into `out`; its exit
+// status, -1 when it did not end normally.
+int RunShell(const std::string& command, std::string& out);
+// The command run from `dir`, drive and all.
+std::string InDirectory(const std::string& dir, const std::string& command);
+// Whether nobody but the user may enter the folder (always on Windows, where a folder inherits
+// the access of the user's temporary folder).
+bool OnlyOwnerMayEnter(const std::filesystem::path& folder);
+// Names that this platform alone reads as paths: a\b.vkt and C:escape.txt on Windows.
+std::vector<std::string> PathsOnlyThisPlatformSeparates();
+// Redirections of standard output that make every write fail (none on Windows).
+std::vector<std::string> LostOutputRedirections();
 
 // The table written by the build, opened once for the whole test run.
 const SunEphemeris& GeneratedTable();

@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
-
 #include <cmath>
 #include <filesystem>
 
@@ -177,18 +173,6 @@ TEST(ZoneList, NamesPlacesAndCountriesCanBeSearched) {
     EXPECT_TRUE(has("Oslo", "Europe/Oslo"));
     EXPECT_TRUE(names("no such place").empty());
     EXPECT_TRUE(ListZones(ZoneDatabase{"/nonexistent"}).empty());
-#ifndef _WIN32
-    // Pipes in place of a zone and of the tables are refused at once, not read until killed.
-    test::ScratchDir dir;
-    std::filesystem::create_directories(dir.path() / "Europe");
-    for (const char* name : {"Europe/London", "zone1970.tab", "zone.tab", "iso3166.tab"}) {
-        ASSERT_EQ(mkfifo(dir.File(name).c_str(), 0600), 0) << name;
-    }
-    const ZoneDatabase pipes{dir.path().string()};
-    EXPECT_EQ(LookupOffset(pipes, "Europe/London", {2000, 1, 1, 12, 0}).kind,
-              Lookup::Kind::UnknownZone);
-    EXPECT_TRUE(ListZones(pipes).empty());
-#endif
 }
 
 }  // namespace
