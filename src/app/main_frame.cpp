@@ -27,6 +27,7 @@
 
 #include "app/art.h"
 #include "app/commands.h"
+#include "document/chart_files.h"
 #include "view/report_geometry.h"
 
 namespace {
@@ -289,6 +290,16 @@ void CMainFrame::Notice(const wxString& text) {
     noticeLines_ += (noticeLines_.empty() ? "" : "\n") + text;
     noticeBar_->ShowMessage(noticeLines_, wxICON_INFORMATION);
     FitNotices();
+}
+
+// Said in the status bar and the notice bar, not in a box: nothing waits on the user, and the
+// copy is safe.
+void CMainFrame::TellDamagedCopies(const std::vector<std::string>& copies) {
+    for (const std::string& copy : copies) {
+        const std::string damaged =
+            copy.substr(0, copy.size() - tarvella::DamagedCopyPath("").size());
+        Notice(wxString::Format("\"%s\" was damaged and is kept as \"%s\".", damaged, copy));
+    }
 }
 
 // The bar's label wraps to its width, but its height is asked before it wraps: it gets room for

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/clipboard_mail.h"
 
@@ -33,6 +34,8 @@ class CMainFrame : public wxDocMDIParentFrame {
     // the report or a menu does not take it away unread, and whole in a bar above the report,
     // where a long path is not cut off.
     void Notice(const wxString& text);
+    // The notice of each damaged data file moved aside at a window's start.
+    void TellDamagedCopies(const std::vector<std::string>& copies);
 
     // The report's zoom on the screen, in percent, for every window.
     int ZoomPercent() const { return zoomPercent_; }

@@ -106,6 +106,19 @@ double Median(std::vector<double> v) {
 
 }  // namespace
 
+namespace {
+
+// Each report window of every document.
+void ForEachReportView(wxDocManager& manager, const std::function<void(COrvoView&)>& visit) {
+    for (wxDocument* doc : manager.GetDocumentsVector()) {
+        for (wxView* view : doc->GetViewsVector()) {
+            if (auto* report = dynamic_cast<COrvoView*>(view)) visit(*report);
+        }
+    }
+}
+
+}  // namespace
+
 // Every modal dialog open, innermost last, so that a signal can end them before the program.
 // For tests, a message box that only informs is instead written to standard error and taken as
 // confirmed, so a script reads what the user would; questions still come up.

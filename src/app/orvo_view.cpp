@@ -14,13 +14,13 @@
 #include "app/commands.h"
 #include "app/dc_report_canvas.h"
 #include "app/enter_data.h"
+#include "app/mail_commands.h"
 #include "app/main_frame.h"
 #include "app/orvo_doc.h"
 #include "app/orvo_printout.h"
 #include "app/print_settings_dialog.h"
 #include "app/report_window.h"
 #include "document/chart_files.h"
-#include "view/mail_attachment.h"
 #include "view/print_pages.h"
 #include "view/report_layout.h"
 #include "view/report_text.h"
@@ -32,50 +32,23 @@ using namespace tarvella;
 const wxColour kOutline(0, 120, 0);
 constexpr int kFilledExtent = 1600;
 
-std::optional<ReportKey> KeyOf(int key) {
-    switch (key) {
-        case WXK_DOWN:
-            return ReportKey::Down;
-        case WXK_UP:
-            return ReportKey::Up;
-        case WXK_LEFT:
-            return ReportKey::Left;
-        case WXK_RIGHT:
-            return ReportKey::Right;
-        case WXK_RETURN:
-        case WXK_NUMPAD_ENTER:
-            return ReportKey::Return;
-        case WXK_BACK:
-            return ReportKey::Backspace;
-        case WXK_HOME:
-            return ReportKey::Home;
-        default:
-            return std::nullopt;
-    }
-}
-
 }  // namespace
-
-void ForEachReportView(wxDocManager& manager, const std::function<void(COrvoView&)>& visit) {
-    for (wxDocument* doc : manager.GetDocumentsVector()) {
-        for (wxView* view : doc->GetViewsVector()) {
-            if (auto* report = dynamic_cast<COrvoView*>(view)) visit(*report);
-        }
-    }
-}
 
 COrvoView::COrvoView(tarvella::Session& session, wxMDIParentFrame* parentFrame)
     : session_(session), parentFrame_(parentFrame), controller_(session) {
     using namespace tarvella::app;
-    Bind(wxEVT_MENU, &COrvoView::OnNewWindow, this, ID_NEW_WINDOW);
-    for (int id : {ID_ENTER_DATA, ID_ENTER_DATA_BUTTON}) {
-        Bind(wxEVT_MENU, &COrvoView::OnEnterData, this, id);
+    using Handler = void (COrvoView::*)(wxCommandEvent&);
+    for (const auto& [id, handler] : std::initializer_list<std::pair<int, Handler>>{
+             {ID_NEW_WINDOW, &COrvoView::OnNewWindow},
+             {ID_ENTER_DATA, &COrvoView::OnEnterData},
+             {ID_ENTER_DATA_BUTTON, &COrvoView::OnEnterData},
+             {ID_AYANAMSA, &COrvoView::OnAyanamsa},
+             {ID_EXPORT_PERIODS, &COrvoView::OnExportPeriods},
+             {ID_COPY_PLAIN_TEXT, &COrvoView::OnCopyAsPlainText},
+             {ID_EMAIL_SCREEN, &COrvoView::OnEmailScreenAsText},
+             {ID_EMAIL_DATA_FILE, &COrvoView::OnEmailDataFile}}) {
+        Bind(wxEVT_MENU, handler, this, id);
     }
-    Bind(wxEVT_MENU, &COrvoView::OnAyanamsa, this, ID_AYANAMSA);
-    Bind(wxEVT_MENU, &COrvoView::OnExportPeriods, this, ID_EXPORT_PERIODS);
-    Bind(wxEVT_MENU, &COrvoView::OnCopyAsPlainText, this, ID_COPY_PLAIN_TEXT);
-    Bind(wxEVT_MENU, &COrvoView::OnEmailScreenAsText, this, ID_EMAIL_SCREEN);
-    Bind(wxEVT_MENU, &COrvoView::OnEmailDataFile, this, ID_EMAIL_DATA_FILE);
 }
 
 bool COrvoView::OnCreate(wxDocument* doc, long) {
@@ -104,6 +77,10 @@ COrvoDoc& COrvoView::Doc() const {
     return *static_cast<COrvoDoc*>(GetDocument());
 }
 
+CMainFrame* COrvoView::Main() const {
+    return dynamic_cast<CMainFrame*>(parentFrame_);
+}
+
 void COrvoView::Start() {
     if (started_) return;
     started_ = true;
@@ -117,27 +94,14 @@ void COrvoView::Start() {
         wxLogError("Could not write the chart and preference files in \"%s\".",
                    std::filesystem::path(session_.lastDataPath).parent_path().string());
     }
-    // Said in the status bar, not in a box: nothing waits on the user, and the copy is safe.
-    auto* main = dynamic_cast<CMainFrame*>(parentFrame_);
-    for (const std::string& copy : outcome.damagedCopies) {
-        const std::string damaged = copy.substr(0, copy.size() - DamagedCopyPath("").size());
-        const wxString text =
-            wxString::Format("\"%s\" was damaged and is kept as \"%s\".", damaged, copy);
-        if (main) {
-            main->Notice(text);
-        } else {
-            wxLogStatus("%s", text);
-        }
-    }
+    if (CMainFrame* main = Main()) main->TellDamagedCopies(outcome.damagedCopies);
     ShowAyanamsa();
     OnChangeFilename();
     canvas_->Refresh();
 }
 
 void COrvoView::ShowAyanamsa() const {
-    if (auto* main = dynamic_cast<CMainFrame*>(parentFrame_)) {
-        main->ShowAyanamsa(AyanamsaLabel(session_.preferences));
-    }
+    if (CMainFrame* main = Main()) main->ShowAyanamsa(AyanamsaLabel(session_.preferences));
 }
 
 void COrvoView::OnDraw(wxDC* dc) {
@@ -190,7 +154,7 @@ tarvella::ReportPoint COrvoView::ReportPointAt(wxPoint client) const {
 }
 
 double COrvoView::ZoomOfFrame() const {
-    const auto* main = dynamic_cast<const CMainFrame*>(parentFrame_);
+    const CMainFrame* main = Main();
     return main ? main->ZoomPercent() / 100.0 : 1.0;
 }
 
@@ -206,21 +170,13 @@ void COrvoView::DrawHighlight(wxDC& dc) {
 }
 
 void COrvoView::RefreshOutline(int hit) {
-    const std::optional<OutlineBox> box = controller_.Outline(hit);
-    if (!box) return;
-    const double z = canvas_->Zoom();
-    const auto scaled = [z](int v) { return static_cast<int>(std::lround(v * z)); };
-    const wxPoint topLeft =
-        canvas_->CalcScrolledPosition(wxPoint(scaled(box->left), scaled(box->top)));
-    const wxSize size(scaled(box->right - box->left), scaled(box->bottom - box->top));
-    canvas_->RefreshRect(wxRect(topLeft, size).Inflate(2), false);
+    if (const std::optional<OutlineBox> box = controller_.Outline(hit)) canvas_->RefreshBox(*box);
 }
 
 // The status bar names the period now pointed at, or says nothing of any.
 void COrvoView::ShowStatus() {
-    std::optional<std::string> text = controller_.TakeStatus();
-    auto* main = dynamic_cast<CMainFrame*>(parentFrame_);
-    if (text && main) main->ShowPeriod(*text);
+    const std::optional<std::string> text = controller_.TakeStatus();
+    if (CMainFrame* main = Main(); text && main) main->ShowPeriod(*text);
 }
 
 void COrvoView::MouseLeft() {
@@ -229,7 +185,7 @@ void COrvoView::MouseLeft() {
 }
 
 bool COrvoView::KeyDown(int key, int modifiers) {
-    const std::optional<ReportKey> reportKey = KeyOf(key);
+    const std::optional<ReportKey> reportKey = ReportKeyOf(key);
     if (!started_ || modifiers != wxMOD_NONE || !reportKey) return false;
     const ReportController::KeyResult result = controller_.KeyPressed(*reportKey);
     if (!result.handled) return false;
@@ -237,16 +193,11 @@ bool COrvoView::KeyDown(int key, int modifiers) {
         RefreshOutline(result.from);
         RefreshOutline(result.to);
         ShowStatus();
-        // Scrolled so that the highlight is in view.
         if (const std::optional<OutlineBox> box = controller_.Outline(result.to)) {
-            canvas_->Scroll(-1, ScrollToShow(*box, canvas_->Zoom(), canvas_->GetViewStart().y,
-                                             canvas_->GetClientSize().y));
+            canvas_->ScrollToShow(*box);
         }
     }
-    if (result.chartChanged) {
-        SaveChart();
-        RedrawReport();
-    }
+    if (result.chartChanged) Walked();
     return true;
 }
 
@@ -267,9 +218,7 @@ void COrvoView::MouseMove(wxPoint client) {
 void COrvoView::MouseDown(wxPoint client) {
     if (!started_) return;
     lastMouse_ = client;
-    if (!controller_.Clicked(ReportPointAt(client))) return;
-    SaveChart();
-    RedrawReport();
+    if (controller_.Clicked(ReportPointAt(client))) Walked();
 }
 
 void COrvoView::SaveChart() {
@@ -281,6 +230,11 @@ void COrvoView::SaveChart() {
         wxLogError("Could not save the file \"%s\"; the file on disk is unchanged.",
                    session_.lastDataPath);
     }
+}
+
+void COrvoView::Walked() {
+    SaveChart();
+    RedrawReport();
 }
 
 // From the top, as after any change of the chart; the next paint draws it.
@@ -319,8 +273,7 @@ void COrvoView::OnChangeFilename() {
 }
 
 void COrvoView::OnActivateView(bool activate, wxView*, wxView*) {
-    if (!activate) return;
-    ShowTitle();
+    if (activate) ShowTitle();
 }
 
 // Printing and preview.
@@ -337,11 +290,7 @@ void COrvoView::OnPreparePrinting() {
 int COrvoView::OnBeginPrinting(wxSize pagePixels, wxWindow* settingsParent) {
     print_.pageWidth = pagePixels.x;
     print_.pageHeight = pagePixels.y;
-    if (settingsParent && RunPrintSettingsDialog(settingsParent, session_.preferences) &&
-        !SavePreferences(session_)) {
-        wxLogError("Could not save the file \"%s\"; the file on disk is unchanged.",
-                   session_.prefFilePath);
-    }
+    if (settingsParent) AskPrintSettings(settingsParent, session_);
     return PrintPageCount(session_.preferences.printAllLevels, controller_.Chart().level);
 }
 
@@ -363,9 +312,7 @@ void COrvoView::OnEndPrinting() {
 // ---- Commands ----
 
 void COrvoView::OnEnterData(wxCommandEvent&) {
-    if (!started_ || !EnterData(GetFrame(), session_, Doc(), controller_.Chart())) return;
-    SaveChart();
-    RedrawReport();
+    if (started_ && EnterData(GetFrame(), session_, Doc(), controller_.Chart())) Walked();
 }
 
 void COrvoView::OnAyanamsa(wxCommandEvent&) {
@@ -383,39 +330,19 @@ void COrvoView::AyanamsaChanged() {
 }
 
 void COrvoView::OnExportPeriods(wxCommandEvent&) {
-    if (!started_) return;
-    if (!RunExportPeriodsDialog(GetFrame(), exportChoice_)) return;
+    if (!started_ || !RunExportPeriodsDialog(GetFrame(), exportChoice_)) return;
     ExportPeriods(GetFrame(), session_, controller_.Chart(), exportChoice_,
                   Doc().GetUserReadableName().utf8_string());
-}
-
-// The main window's mail program; without one, says so and gives null.
-tarvella::app::Mailer* COrvoView::MailerOrSayNone() const {
-    const auto* main = dynamic_cast<const CMainFrame*>(parentFrame_);
-    tarvella::app::Mailer* mailer = main ? main->GetMailer() : nullptr;
-    if (!mailer) tarvella::app::ShowNoMailSupport();
-    return mailer;
 }
 
 void COrvoView::OnCopyAsPlainText(wxCommandEvent&) {
     tarvella::app::CopyTextToClipboard(GetFrame(), ShownText());
 }
 
-// What this window shows, as Copy takes it; the document itself, its name and its modified mark
-// stay as they are.
 void COrvoView::OnEmailScreenAsText(wxCommandEvent&) {
-    tarvella::app::Mailer* mailer = MailerOrSayNone();
-    if (!mailer) return;
-    const COrvoDoc& doc = Doc();
-    mailer->Send(ReportTextAttachment(doc.GetUserReadableName().utf8_string(), ShownText()));
+    MailScreenText(parentFrame_, Doc(), ShownText());
 }
 
 void COrvoView::OnEmailDataFile(wxCommandEvent&) {
-    tarvella::app::Mailer* mailer = MailerOrSayNone();
-    if (!mailer) return;
-    const COrvoDoc& doc = Doc();
-    // An untitled document's file name is only its title.
-    const std::string path = doc.GetDocumentSaved() ? doc.GetFilename().utf8_string() : "";
-    mailer->Send(
-        DataFileAttachment(doc.GetUserReadableName().utf8_string(), path, doc.ChartImage()));
+    MailDataFile(parentFrame_, Doc());
 }

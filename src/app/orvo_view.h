@@ -18,15 +18,12 @@
 namespace tarvella::app {
 class Mailer;
 }
+class CMainFrame;
 class COrvoDoc;
-class COrvoView;
 class ReportWindow;
 class wxDocManager;
 class wxMDIParentFrame;
 class wxPrintout;
-
-// Each report window of every document.
-void ForEachReportView(wxDocManager& manager, const std::function<void(COrvoView&)>& visit);
 
 class COrvoView : public wxView {
   public:
@@ -67,6 +64,8 @@ class COrvoView : public wxView {
 
   private:
     COrvoDoc& Doc() const;
+    // The main window, whose status bar, zoom and mail program the view uses.
+    CMainFrame* Main() const;
     tarvella::ReportPoint ReportPointAt(wxPoint client) const;
     void DrawReportOnScreen(wxDC& dc);
     void DrawHighlight(wxDC& dc);
@@ -74,6 +73,8 @@ class COrvoView : public wxView {
     void ShowStatus();
     double ZoomOfFrame() const;
     void RedrawReport();
+    // The chart changed by a click, a key or data entry: saved, and its report drawn anew.
+    void Walked();
     void SaveChart();
     void ShowTitle();
     void ShowAyanamsa() const;
@@ -88,7 +89,6 @@ class COrvoView : public wxView {
     void OnCopyAsPlainText(wxCommandEvent& event);
     void OnEmailScreenAsText(wxCommandEvent& event);
     void OnEmailDataFile(wxCommandEvent& event);
-    tarvella::app::Mailer* MailerOrSayNone() const;
 
     tarvella::Session& session_;
     PeriodExportChoice exportChoice_;

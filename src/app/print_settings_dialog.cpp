@@ -1,5 +1,9 @@
 #include "app/print_settings_dialog.h"
 
+#include "document/chart_files.h"
+
+#include <wx/log.h>
+
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/dialog.h>
@@ -46,4 +50,12 @@ bool RunPrintSettingsDialog(wxWindow* parent, tarvella::Preferences& preferences
     preferences.printAllLevels = all->GetValue() ? 1 : 0;
     preferences.colorPrinting = color->GetValue() ? 1 : 0;
     return true;
+}
+
+void AskPrintSettings(wxWindow* parent, tarvella::Session& session) {
+    if (RunPrintSettingsDialog(parent, session.preferences) &&
+        !tarvella::SavePreferences(session)) {
+        wxLogError("Could not save the file \"%s\"; the file on disk is unchanged.",
+                   session.prefFilePath);
+    }
 }

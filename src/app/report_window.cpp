@@ -64,3 +64,37 @@ void ReportWindow::ScrollRows(int orientation, int rows) {
         Scroll(std::max(0, start.x + rows * pitch), -1);
     }
 }
+
+std::optional<tarvella::ReportKey> ReportKeyOf(int key) {
+    using tarvella::ReportKey;
+    switch (key) {
+        case WXK_DOWN:
+            return ReportKey::Down;
+        case WXK_UP:
+            return ReportKey::Up;
+        case WXK_LEFT:
+            return ReportKey::Left;
+        case WXK_RIGHT:
+            return ReportKey::Right;
+        case WXK_RETURN:
+        case WXK_NUMPAD_ENTER:
+            return ReportKey::Return;
+        case WXK_BACK:
+            return ReportKey::Backspace;
+        case WXK_HOME:
+            return ReportKey::Home;
+        default:
+            return std::nullopt;
+    }
+}
+
+void ReportWindow::RefreshBox(const tarvella::OutlineBox& box) {
+    const auto scaled = [this](int v) { return static_cast<int>(std::lround(v * zoom_)); };
+    const wxPoint topLeft = CalcScrolledPosition(wxPoint(scaled(box.left), scaled(box.top)));
+    const wxSize size(scaled(box.right - box.left), scaled(box.bottom - box.top));
+    RefreshRect(wxRect(topLeft, size).Inflate(2), false);
+}
+
+void ReportWindow::ScrollToShow(const tarvella::OutlineBox& box) {
+    Scroll(-1, tarvella::ScrollToShow(box, zoom_, GetViewStart().y, GetClientSize().y));
+}

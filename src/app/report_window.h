@@ -5,12 +5,17 @@
 #include <wx/scrolwin.h>
 
 #include <cmath>
+#include <optional>
 
+#include "view/report_controller.h"
 #include "view/report_geometry.h"
 
 class COrvoView;
 
 inline const wxColour kReportBackground(255, 255, 240);
+
+// The report's key for a wx key code; nullopt for the keys it leaves to others.
+std::optional<tarvella::ReportKey> ReportKeyOf(int key);
 
 class ReportWindow : public wxScrolledCanvas {
   public:
@@ -28,6 +33,10 @@ class ReportWindow : public wxScrolledCanvas {
         if (scrolling_) ApplyExtent();
     }
     double Zoom() const { return zoom_; }
+    // Repaints a box of the report and a little around it.
+    void RefreshBox(const tarvella::OutlineBox& box);
+    // Scrolls as little as it can to bring the box into view.
+    void ScrollToShow(const tarvella::OutlineBox& box);
     wxSize ExtentUnits() const { return units_; }
 
     // After a scroll the box under the pointer belongs elsewhere: the whole report is redrawn.

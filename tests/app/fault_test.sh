@@ -53,10 +53,11 @@ survives_broken_data_dir() {
     mkdir -p "$home/fresh"
     HOME=$home/fresh start --no-splash
     wait_for_report
-    # Once the screen holds still: the menus of a document may come a moment after the report.
-    import -window root -depth 8 "ppm:$home/defaults.ppm"
-    wait_until 5 'sleep 0.3; import -window root -depth 8 "ppm:$shot"; cmp -s "$shot" "$home/defaults.ppm" || { cp "$shot" "$home/defaults.ppm"; false; }' ||
-        fail "the screen of the defaults never held still"
+    sleep 0.3
+    # The report alone: without a window manager, the menus of a document come when GTK gets
+    # round to activating its tab, which is not what this test is about.
+    report_area() { import -window root -depth 8 -crop "550x460+$origin_x+$origin_y" "ppm:$1"; }
+    report_area "$home/defaults.ppm"
     stop_all
     mkdir -p "$data"
     printf 'notes of an older program\r\n' >"$data/lastdata.vkt"
@@ -65,7 +66,7 @@ survives_broken_data_dir() {
     start_faulty "$mode" "$data/" --no-splash
     local pid=${pids[-1]}
     wait_for_report
-    wait_until 5 'import -window root -depth 8 "ppm:$shot"; cmp -s "$shot" "$home/defaults.ppm"' ||
+    wait_until 5 'report_area "$shot"; cmp -s "$shot" "$home/defaults.ppm"' ||
         fail "not the report of the defaults"
     wait_for 5 grep -qF "Could not write the chart and preference files in \"$data\"." \
         "$home/stderr" || fail "not told: $(cat "$home/stderr")"
