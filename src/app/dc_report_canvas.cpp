@@ -1,5 +1,7 @@
 #include "app/dc_report_canvas.h"
 
+#include "app/platform_shell.h"
+
 #include <wx/dcclient.h>
 #include <wx/graphics.h>
 
@@ -44,11 +46,7 @@ class ClipTo {
 
 void DcReportCanvas::DrawText(std::string_view text, const TextRect& r, int align,
                               const ReportFont& font, Rgb colour) {
-#ifdef __WXMSW__
-    const int width = font.width;
-#else
-    const int width = 0;
-#endif
+    const int width = FontWidthToAsk(font.width);
     const FontKey key{std::string(font.face), font.weight, font.height, width};
     if (key != font_) {
         font_ = key;

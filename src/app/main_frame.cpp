@@ -15,18 +15,13 @@
 #include <wx/toolbar.h>
 #include <wx/utils.h>
 
-#ifdef __WXGTK__
-#include <X11/XKBlib.h>
-// Xlib's macro for int would turn wxLogStatus into nonsense.
-#undef Status
-#endif
-
 #include <algorithm>
 #include <string>
 #include <utility>
 
 #include "app/art.h"
 #include "app/commands.h"
+#include "app/platform_shell.h"
 #include "document/chart_files.h"
 #include "view/report_geometry.h"
 
@@ -80,13 +75,6 @@ wxMenu* FileMenu(bool documentOpen, bool mail) {
 
 }  // namespace
 
-#ifdef __WXMSW__
-// Our own Window menu stands in for the one wx adds there.
-constexpr long kMainFrameStyle = wxDEFAULT_FRAME_STYLE | wxFRAME_NO_WINDOW_MENU;
-#else
-constexpr long kMainFrameStyle = wxDEFAULT_FRAME_STYLE;
-#endif
-
 wxMenu* RecentFilesMenu(wxMenu* fileMenu) {
     return fileMenu->FindItem(kRecentFilesId)->GetSubMenu();
 }
@@ -120,17 +108,9 @@ wxMenuBar* MakeMenuBar(bool documentOpen, bool mail) {
     Item(view, ID_ZOOM_ACTUAL, "&Actual Size\tCtrl+0", "Show the report at its own size");
     bar->Append(view, "&View");
     if (documentOpen) {
-        // The tabs of GTK need no cascading, tiling or arranging.
         auto* window = new wxMenu;
         Item(window, ID_NEW_WINDOW, "&New Window", "Open another window for the active document");
-#ifdef __WXMSW__
-        // Windows' child windows do; the parent frame handles these commands.
-        window->Append(wxID_MDI_WINDOW_CASCADE, "&Cascade", "Arrange windows so they overlap");
-        window->Append(wxID_MDI_WINDOW_TILE_HORZ, "&Tile",
-                       "Arrange windows as non-overlapping tiles");
-        window->Append(wxID_MDI_WINDOW_ARRANGE_ICONS, "&Arrange Icons",
-                       "Arrange icons at the bottom of the window");
-#endif
+        AddWindowArrangement(window);
         bar->Append(window, "&Window");
     }
     auto* help = new wxMenu;
@@ -144,7 +124,7 @@ wxMenuBar* MakeMenuBar(bool documentOpen, bool mail) {
 
 CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
     : wxDocMDIParentFrame(manager, nullptr, wxID_ANY, wxTheApp->GetAppDisplayName(),
-                          rect.GetPosition(), rect.GetSize(), kMainFrameStyle) {
+                          rect.GetPosition(), rect.GetSize(), MainFrameStyle()) {
     if (std::string program = FindMailProgram(); !program.empty()) {
         mailer_ = std::make_unique<Mailer>(std::move(program));
     }
@@ -348,23 +328,8 @@ void CMainFrame::OnIdle(wxIdleEvent& event) {
 void CMainFrame::ShowKeyStates() {
     wxStatusBar* status = GetStatusBar();
     const char* const names[] = {"CAP", "NUM", "SCRL"};
-    int states = 0;
-#ifdef __WXGTK__
-    const wxDisplayInfo info = wxGetDisplayInfo();
-    if (!status || info.type != wxDisplayX11) return;
-    auto* display = static_cast<Display*>(info.dpy);
-    const char* const indicators[] = {"Caps Lock", "Num Lock", "Scroll Lock"};
-    for (int i = 0; i < 3; ++i) {
-        Bool on = False;
-        const Atom atom = XInternAtom(display, indicators[i], True);
-        if (atom != None) XkbGetNamedIndicator(display, atom, nullptr, &on, nullptr, nullptr);
-        states |= (on ? 1 : 0) << i;
-    }
-#else
     if (!status) return;
-    const wxKeyCode keys[] = {WXK_CAPITAL, WXK_NUMLOCK, WXK_SCROLL};
-    for (int i = 0; i < 3; ++i) states |= (wxGetKeyState(keys[i]) ? 1 : 0) << i;
-#endif
+    const int states = KeyLockStates();
     if (states == keyStates_) return;
     keyStates_ = states;
     for (int i = 0; i < 3; ++i) {

@@ -1,7 +1,13 @@
 // POSIX and GTK: the signals that end the program, and the dialogs GTK runs itself.
+#include <X11/XKBlib.h>
 #include <glib-object.h>
 #include <signal.h>
 #include <wx/dialog.h>
+#include <wx/display.h>
+#include <wx/toplevel.h>
+#include <wx/utils.h>
+// Xlib's macro for int would turn wx's Status names into nonsense.
+#undef Status
 
 #include <csignal>
 
@@ -35,4 +41,30 @@ void COrvoApp::HandleEndSignals() {
         if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
         SetSignalHandler(signal, &COrvoApp::OnEndSignal);
     }
+}
+
+long MainFrameStyle() {
+    return wxDEFAULT_FRAME_STYLE;
+}
+
+// The tabs of GTK need no cascading, tiling or arranging.
+void AddWindowArrangement(wxMenu*) {}
+
+int KeyLockStates() {
+    const wxDisplayInfo info = wxGetDisplayInfo();
+    if (info.type != wxDisplayX11) return 0;
+    auto* display = static_cast<Display*>(info.dpy);
+    const char* const indicators[] = {"Caps Lock", "Num Lock", "Scroll Lock"};
+    int states = 0;
+    for (int i = 0; i < 3; ++i) {
+        Bool on = False;
+        const Atom atom = XInternAtom(display, indicators[i], True);
+        if (atom != None) XkbGetNamedIndicator(display, atom, nullptr, &on, nullptr, nullptr);
+        states |= (on ? 1 : 0) << i;
+    }
+    return states;
+}
+
+int FontWidthToAsk(int) {
+    return 0;
 }
