@@ -59,7 +59,7 @@ test-windows: windows
 
 # Debian: dist/tarvella_<version>_<arch>.deb by dpkg-buildpackage, checked by lintian; its test
 # unpacks it and runs what it installed against the build (not part of make test).
-deb:
+deb: deps
 	scripts/deb/make-deb.sh
 
 test-deb: build deb
