@@ -5,7 +5,7 @@ BUILD_SAN ?= build-sanitize
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps configure build test test-unit test-sanitize test-fuzz fuzz fuzz-long run bench format install clean \
-        windows test-windows
+        windows test-windows deb test-deb
 
 all: build
 
@@ -56,6 +56,14 @@ windows: build
 
 test-windows: windows
 	scripts/win64/test-windows.sh
+
+# Debian: dist/tarvella_<version>_<arch>.deb by dpkg-buildpackage, checked by lintian; its test
+# unpacks it and runs what it installed against the build (not part of make test).
+deb: deps
+	scripts/deb/make-deb.sh
+
+test-deb: build deb
+	scripts/deb/test-deb.sh $(BUILD)
 
 run: build
 	@scripts/run.sh $(BUILD)

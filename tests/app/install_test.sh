@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # cmake --install puts the program, the Sun table, the places file, the desktop entry, the file
-# type and the icons where a desktop finds them, and the installed programs find their data.
+# type, the icons, the metainfo and the manual pages where a desktop finds them, and the installed
+# programs find their data.
 #   install_test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -15,7 +16,8 @@ for f in bin/tarvella bin/tarvella-cli share/tarvella/18002099.sun \
          share/applications/tarvella.desktop share/mime/packages/tarvella.xml \
          share/icons/hicolor/scalable/apps/tarvella.svg \
          share/icons/hicolor/scalable/mimetypes/application-x-tarvella-data.svg \
-         share/doc/tarvella/README.md; do
+         share/doc/tarvella/README.md share/metainfo/org.tarvella.Tarvella.metainfo.xml \
+         share/man/man1/tarvella.1 share/man/man1/tarvella-cli.1; do
     [[ -s $dest/usr/local/$f ]] || fail "missing $f"
 done
 grep -qx "Exec=tarvella %F" "$share/applications/tarvella.desktop" || fail "desktop entry"
