@@ -2,13 +2,14 @@
 #pragma once
 
 #include <wx/docmdi.h>
+// Not declared ahead: outside GTK, wxInfoBar is a macro naming the generic bar.
+#include <wx/infobar.h>
 
 #include <memory>
 #include <string>
 
 #include "app/clipboard_mail.h"
 
-class wxInfoBar;
 class wxMenu;
 class wxMenuBar;
 
