@@ -31,7 +31,8 @@ bool IsRegularFile(const std::string& path) {
 }  // namespace
 
 std::string RecoveredDirectory(const std::string& dataDir) {
-    return dataDir + "/" + kRecoveredDirName;
+    // The platform's separator: on Windows the data folder's path is told with backslashes.
+    return (fs::path(dataDir) / kRecoveredDirName).string();
 }
 
 std::string KeptDocumentPath(const std::string& dir, const std::string& title) {
