@@ -54,7 +54,8 @@ for ((i = 1; i <= charts; ++i)); do
     "$native/bin/tarvella-cli" $args >"$work/linux/$i-$level.txt"
     echo "${args//$work\/charts\//$charts_w\\}" >"$work/linux/$i-$level.args"
     echo "\"$cli\" $(cat "$work/linux/$i-$level.args") > $windows_w\\$i-$level.txt 2> $windows_w\\$i-$level.err"
-    echo "echo %ERRORLEVEL%> $windows_w\\$i-$level.status"
+    # The redirection first: "echo 1> f" would redirect handle 1 and write "ECHO is on".
+    echo "> $windows_w\\$i-$level.status echo %ERRORLEVEL%"
   done
 done | sed 's/$/\r/' >"$work/reports.bat"
 wine cmd /c "$(winepath -w "$work/reports.bat")" >/dev/null 2>&1 || true
@@ -109,7 +110,7 @@ while read -r args; do
   "$native/bin/tarvella-cli" $args >"$work/linux/p$i.out" 2>"$work/linux/p$i.err" || status=$?
   echo "$status" >"$work/linux/p$i.status"
   echo "\"$cli\" ${args//$work\/charts\//$charts_w\\} > $windows_w\\p$i.out 2> $windows_w\\p$i.err"
-  echo "echo %ERRORLEVEL%> $windows_w\\p$i.status"
+  echo "> $windows_w\\p$i.status echo %ERRORLEVEL%"
 done <"$work/periods.args" >"$work/periods.lines"
 sed 's/$/\r/' "$work/periods.lines" >"$work/periods.bat"
 wine cmd /c "$(winepath -w "$work/periods.bat")" >/dev/null 2>&1 || true

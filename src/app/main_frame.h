@@ -2,6 +2,8 @@
 #pragma once
 
 #include <wx/docmdi.h>
+// Not declared ahead: outside GTK, wxInfoBar is a macro naming the generic bar.
+#include <wx/infobar.h>
 
 #include <memory>
 #include <string>
@@ -9,7 +11,6 @@
 
 #include "app/clipboard_mail.h"
 
-class wxInfoBar;
 class wxMenu;
 class wxMenuBar;
 

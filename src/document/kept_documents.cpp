@@ -31,15 +31,18 @@ bool IsRegularFile(const std::string& path) {
 }  // namespace
 
 std::string RecoveredDirectory(const std::string& dataDir) {
-    return dataDir + "/" + kRecoveredDirName;
+    // The platform's separator: on Windows the data folder's path is told with backslashes.
+    return (fs::path(dataDir) / kRecoveredDirName).string();
 }
 
 std::string KeptDocumentPath(const std::string& dir, const std::string& title) {
     std::string base = fs::path(title).stem().string();
     if (base.empty()) base = "VKT";
     for (int n = 1; n < kMaxSameNames; ++n) {
-        const std::string path =
-            dir + "/" + base + (n == 1 ? std::string() : "-" + std::to_string(n)) + ".vkt";
+        // Appended, not "-" + to_string(n): GCC 12 warns falsely (-Wrestrict) about that insert.
+        std::string path = dir + "/" + base;
+        if (n > 1) path.append("-").append(std::to_string(n));
+        path.append(".vkt");
         // A link, even to nothing, is somebody's: never written through.
         std::error_code ec;
         const fs::file_type there = fs::symlink_status(path, ec).type();

@@ -542,7 +542,7 @@ TEST_F(Files, LeftoverTemporariesAreRemovedOthersKept) {
     // stays listed for the start after.
     Session remembering = session;
     remembering.writeFoldersPath = dir.File(kWriteFoldersFileName);
-    const std::string exports = dir.File("exports\nwith a newline");
+    const std::string exports = dir.File(test::FolderNameWithNewline());
     fs::create_directories(exports);
     for (int i = 0; i < 2; ++i) {
         ASSERT_TRUE(WriteFileRemembered(remembering, exports + "/periods.csv",

@@ -109,17 +109,17 @@ TEST(Cli, FailuresSayOneLineAndWriteNothing) {
         {"report bin", cli},
         {"report --pref lastdata.vkt", cli},
         {"report --pref missing.vkp", cli},
-        {"report --birth-zone ''", cli},
-        {"periods --event-zone ''", cli},
-        {"report --pref ''", cli},
-        {"periods ''", cli},
+        {"report --birth-zone " + test::EmptyArgument(), cli},
+        {"periods --event-zone " + test::EmptyArgument(), cli},
+        {"report --pref " + test::EmptyArgument(), cli},
+        {"periods " + test::EmptyArgument(), cli},
         {"report", InDir(dir.path(), lone.string())},  // no Sun table
     };
     for (const auto& [args, program] : cases) {
         const CliRun run = RunCli(args, program);
         EXPECT_NE(run.status, 0) << args;
         // An empty value is a wrong argument, not a missing one.
-        if (args.ends_with("''")) {
+        if (args.ends_with(" " + test::EmptyArgument())) {
             EXPECT_EQ(run.status, 2) << args;
         }
         EXPECT_EQ(run.out, "") << args;

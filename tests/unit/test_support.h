@@ -45,6 +45,10 @@ bool OnlyOwnerMayEnter(const std::filesystem::path& folder);
 std::vector<std::string> PathsOnlyThisPlatformSeparates();
 // Redirections of standard output that make every write fail (none on Windows).
 std::vector<std::string> LostOutputRedirections();
+// An empty argument as this platform's shell spells it: '' for sh, "" for cmd.
+std::string EmptyArgument();
+// A folder name with a newline in it where the platform allows one (Windows does not).
+std::string FolderNameWithNewline();
 
 // The table written by the build, opened once for the whole test run.
 const SunEphemeris& GeneratedTable();

@@ -41,4 +41,12 @@ std::vector<std::string> LostOutputRedirections() {
     return {};
 }
 
+std::string EmptyArgument() {
+    return "\"\"";
+}
+
+std::string FolderNameWithNewline() {
+    return "exports without a newline";
+}
+
 }  // namespace tarvella::test

@@ -45,4 +45,12 @@ std::vector<std::string> LostOutputRedirections() {
     return {">/dev/full", ">&-"};
 }
 
+std::string EmptyArgument() {
+    return "''";
+}
+
+std::string FolderNameWithNewline() {
+    return "exports\nwith a newline";
+}
+
 }  // namespace tarvella::test
