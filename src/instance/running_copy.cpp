@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <thread>
 
 namespace tarvella {
 
@@ -153,6 +154,23 @@ LinkOutcome RunningCopyLock::HandOverOrTakeLock(const std::string& request) {
         if (holderSilent_) return LinkOutcome::NoAnswer;
     }
     return anotherRunning_ ? LinkOutcome::NoAnswer : LinkOutcome::Run;
+}
+
+// The same on every platform: the clock, and the toolkit's own check.
+LockWorld::Clock::time_point SystemLockWorld::Now() {
+    return Clock::now();
+}
+
+void SystemLockWorld::Sleep(std::chrono::milliseconds how_long) {
+    std::this_thread::sleep_for(how_long);
+}
+
+bool SystemLockWorld::CheckOthers(bool quiet) {
+    return checks_.check(quiet);
+}
+
+void SystemLockWorld::DropCheck() {
+    checks_.drop();
 }
 
 }  // namespace tarvella

@@ -60,22 +60,6 @@ bool SystemLockWorld::OwnsLockFile() {
     return true;
 }
 
-LockWorld::Clock::time_point SystemLockWorld::Now() {
-    return Clock::now();
-}
-
-void SystemLockWorld::Sleep(std::chrono::milliseconds how_long) {
-    std::this_thread::sleep_for(how_long);
-}
-
-bool SystemLockWorld::CheckOthers(bool quiet) {
-    return checks_.check(quiet);
-}
-
-void SystemLockWorld::DropCheck() {
-    checks_.drop();
-}
-
 bool SystemLockWorld::LockFileExists() {
     return true;
 }

@@ -179,22 +179,6 @@ bool SystemLockWorld::OwnsLockFile() {
            kept.st_dev == there.st_dev && kept.st_ino == there.st_ino;
 }
 
-Clock::time_point SystemLockWorld::Now() {
-    return Clock::now();
-}
-
-void SystemLockWorld::Sleep(std::chrono::milliseconds how_long) {
-    std::this_thread::sleep_for(how_long);
-}
-
-bool SystemLockWorld::CheckOthers(bool quiet) {
-    return checks_.check(quiet);
-}
-
-void SystemLockWorld::DropCheck() {
-    checks_.drop();
-}
-
 bool SystemLockWorld::LockFileExists() {
     struct stat there {};
     return stat(lockPlace_.c_str(), &there) == 0 && S_ISREG(there.st_mode);
