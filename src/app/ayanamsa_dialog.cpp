@@ -7,6 +7,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "app/dialog_buttons.h"
+
 using namespace tarvella;
 
 CAyanamsaDlg::CAyanamsaDlg(wxWindow* parent, const Preferences& preferences)
@@ -57,12 +59,7 @@ CAyanamsaDlg::CAyanamsaDlg(wxWindow* parent, const Preferences& preferences)
     deviation->Add(sign, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 2 * gap);
     top->Add(deviation, 0, wxLEFT | wxRIGHT | wxTOP, 4 * gap);
 
-    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-    auto* ok = new wxButton(this, wxID_OK, "OK");
-    ok->SetDefault();
-    buttons->Add(ok, 0, wxRIGHT, 6 * gap);
-    buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"));
-    top->Add(buttons, 0, wxALIGN_CENTER | wxALL, 3 * gap);
+    top->Add(OkCancelRow(*this, *choices_[form.choice]), 0, wxEXPAND | wxALL, 3 * gap);
     SetSizerAndFit(top);
     CentreOnParent();
 

@@ -10,6 +10,7 @@
 
 #include <optional>
 
+#include "app/dialog_buttons.h"
 #include "app/zone_dialog.h"
 #include "engine/division.h"
 
@@ -177,12 +178,7 @@ CDataDlg::CDataDlg(wxWindow* parent, const ChartData& chart, const ZoneNames& na
                    "dasa divisions!"),
              0, wxALIGN_CENTER | wxLEFT | wxRIGHT | wxTOP, 2 * gap);
 
-    auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-    auto* ok = new wxButton(this, wxID_OK, "OK");
-    ok->SetDefault();
-    buttons->Add(ok, 0, wxRIGHT, 12 * gap);
-    buttons->Add(new wxButton(this, wxID_CANCEL, "Cancel"));
-    top->Add(buttons, 0, wxALIGN_CENTER | wxALL, 3 * gap);
+    top->Add(OkCancelRow(*this, *edits_[kBirthDay]), 0, wxEXPAND | wxALL, 3 * gap);
     SetSizerAndFit(top);
     // Once the sizer is there: a pick shows and hides its row through it.
     KeepPickIfItMatches(birthPick_, names.birth);
