@@ -4,6 +4,7 @@
 
 #include "document/chart_data.h"
 #include "engine/event_location.h"
+#include "view/report_canvas.h"
 
 namespace tarvella {
 
@@ -17,12 +18,8 @@ struct ReportPoint {
     int y = 0;
 };
 
-struct OutlineBox {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-};
+// In the units of the report's texts, which the outline is drawn around.
+using OutlineBox = TextRect;
 
 // Row 0..11, 13 for the link (never at level 1), or kNoHighlight.
 int RowAtPoint(ReportPoint p, int level);
