@@ -58,12 +58,6 @@ std::string DegreesText(double degrees, char positive, char negative) {
     return text;
 }
 
-std::string OffsetText(const zone::Offset& offset, bool meanTime) {
-    return zone::FormatOffset(offset.eastSeconds) + (meanTime                ? " (local mean time)"
-                                                     : offset.daylightSaving ? " (daylight saving)"
-                                                                             : "");
-}
-
 bool ParseDouble(std::string_view text, double& value) {
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
@@ -401,12 +395,12 @@ std::string DescribePlaceProblem(const Place& place, const zone::LocalTime& loca
                    " is not in the time zone database.";
         case zone::Lookup::Kind::Ambiguous:
             return zone::LocalTimeText(local) + " happens twice in " + label + ": at " +
-                   OffsetText(l.first, found.firstMeanTime) + " and at " +
-                   OffsetText(l.second, found.secondMeanTime) + ".";
+                   zone::OffsetText(l.first, found.firstMeanTime) + " and at " +
+                   zone::OffsetText(l.second, found.secondMeanTime) + ".";
         case zone::Lookup::Kind::Nonexistent:
             return zone::LocalTimeText(local) + " does not exist in " + label +
-                   ": the clocks went from " + OffsetText(l.first, found.firstMeanTime) + " to " +
-                   OffsetText(l.second, found.secondMeanTime) + ".";
+                   ": the clocks went from " + zone::OffsetText(l.first, found.firstMeanTime) +
+                   " to " + zone::OffsetText(l.second, found.secondMeanTime) + ".";
         case zone::Lookup::Kind::Unrepresentable:
             return label + " is " + zone::FormatOffset(l.first.eastSeconds) + " at " +
                    zone::LocalTimeText(local) +

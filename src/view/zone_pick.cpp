@@ -126,10 +126,7 @@ std::string ZonePick::OptionLabel(int option) const {
     const bool first = option == 0;
     const zone::Offset& o = first ? found_.lookup.first : found_.lookup.second;
     const bool meanTime = first ? found_.firstMeanTime : found_.secondMeanTime;
-    return (option_ == option ? "\u2713 " : "") + zone::FormatOffset(o.eastSeconds) +
-           (meanTime           ? " (local mean time)"
-            : o.daylightSaving ? " (daylight saving)"
-                               : "");
+    return (option_ == option ? "\u2713 " : "") + zone::OffsetText(o, meanTime);
 }
 
 bool ZonePick::Unresolved() const {

@@ -54,10 +54,6 @@ std::string LocalTimeText(const LocalTime& t) {
 
 namespace {
 
-std::string OffsetText(const Offset& o) {
-    return FormatOffset(o.eastSeconds) + (o.daylightSaving ? " (daylight saving)" : "");
-}
-
 std::string Lower(std::string_view text) {
     std::string lower(text);
     for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
@@ -111,6 +107,12 @@ std::string FormatOffset(int eastSeconds) {
         std::snprintf(text, sizeof text, "%d:%02d", s / 3600, s / 60 % 60);
     }
     return std::string(text) + (eastSeconds < 0 ? " W" : " E");
+}
+
+std::string OffsetText(const Offset& offset, bool meanTime) {
+    return FormatOffset(offset.eastSeconds) + (meanTime                ? " (local mean time)"
+                                               : offset.daylightSaving ? " (daylight saving)"
+                                                                       : "");
 }
 
 namespace {

@@ -75,6 +75,8 @@ bool ZoneSpecFromOffset(int eastSeconds, ZoneSpec& zone);
 
 // "5:30 E", "4:56:02 W": an offset as the zone fields read it.
 std::string FormatOffset(int eastSeconds);
+// "1:00 E (daylight saving)", "0:01:15 W (local mean time)".
+std::string OffsetText(const Offset& offset, bool meanTime = false);
 
 // What a lookup that gave no single offset means, in one sentence; empty for a unique one.
 // "1:30 on 31 Oct 1999 happens twice in Europe/London: at 1:00 E (daylight saving) and 0:00 E."
