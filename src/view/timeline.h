@@ -26,10 +26,11 @@ inline constexpr int kTimelineTiers = kTreeTiers + 1;
 // "MD", "AD", ... "DAD".
 const char* TimelineTierName(int tier);
 
-// The fixed geometry, in pixels: tier names in a gutter on the left, the time axis on top, then
-// one row per tier.
+// The fixed geometry, in pixels: tier names in a gutter on the left, the time axis on top (the
+// range shown, the tick labels, then the labels of the present and event lines), then one row per
+// tier.
 inline constexpr int kTimelineGutter = 44;
-inline constexpr int kTimelineAxisHeight = 34;
+inline constexpr int kTimelineAxisHeight = 50;  // the range, the ticks, the lines' labels
 inline constexpr int kTimelineRowHeight = 30;
 inline constexpr int kTimelineRowGap = 4;
 inline constexpr int kTimelineFooter = 8;
@@ -103,6 +104,8 @@ struct TimelineAxis {
     TimelineScale scale = TimelineScale::Years;
     int step = 1;  // ticks every `step` units of the scale
     TextRect rect;
+    // "22 Aug 1999, 11:18 to 22 Aug 1999, 12:18, local time -04:00": the range shown.
+    std::string caption;
     std::vector<TimelineTick> ticks;
 };
 
@@ -181,6 +184,8 @@ RunningPeriods PeriodsAt(SunContext& sun, const ChartData& chart, double seconds
 // "Now: 5th AD / 6th PD / 10th SD / 2nd PAD / 7th DAD"; outside the MD "Now: 2 y 3 mo before
 // this MD" or "... after this MD"; "Now: beyond the Sun table" when it cannot be told.
 std::string NowStatusText(const RunningPeriods& running);
+// The same without "Now: ", for an instant that need not be the present.
+std::string RunningPeriodsText(const RunningPeriods& running);
 // "2 y 3 mo", "5 d 3 h", "3 h 20 m", "20 m": a distance in the two largest units.
 std::string DistanceText(double seconds);
 
@@ -188,6 +193,8 @@ std::string DistanceText(double seconds);
 // "2026-12-10T19:50+05:30", seconds and their fraction optional, or a date alone at 00:00 UT.
 // False for anything else.
 bool ParseIsoInstant(std::string_view text, double& seconds);
+// "2026-12-10T14:20:00Z": the instant truncated to the second; empty when it is no instant.
+std::string IsoUtcText(double seconds);
 // The instant of a chart moment (the event) in its zone; false when its fields hold no instant.
 bool MomentSeconds(const ChartMoment& moment, const ZoneSpec& zone, double& seconds);
 
