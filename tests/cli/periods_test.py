@@ -367,6 +367,12 @@ class PeriodsTest(unittest.TestCase):
         self.assertEqual(data["where"], "inside")
         self.assertEqual([p["start_utc"] for p in data["periods"]],
                          [r["start_utc"] for r in rows])
+        precise = list(csv.DictReader(io.StringIO(self.cli.run(
+            "now", chart, "--at", at, "--format", "csv", "--precise").stdout.decode(),
+            newline="")))
+        self.assertEqual([r["path"] for r in precise], [r["path"] for r in rows])
+        for r in precise:
+            self.assertRegex(r["end_utc"], r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d\dZ$")
         text = self.cli.run("now", chart, "--at", at).stdout.decode().splitlines()
         self.assertEqual(len(text), 7)
         self.assertEqual(text[0], "At %s: 5th AD / 6th PD / 10th SD / 2nd PAD / 2nd DAD" % at)
