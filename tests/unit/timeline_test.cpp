@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "engine/report_model.h"
 #include "test_support.h"
@@ -323,6 +324,43 @@ TEST_F(Timeline, PeriodsRunningAtAnInstantAndOutsideTheMd) {
     // An MD running past the table: an instant beyond it cannot be told.
     EXPECT_EQ(NowStatusText(PeriodsAt(sun_, Chart(1, 12, 2093), Iso("2100-06-01"))),
               "Now: beyond the Sun table");
+}
+
+// Damaged charts (a level, an index or a length out of range, no natal Sun) and views of any
+// size and place give a layout within its plot, an answer to every pointer and a clamped view.
+TEST_F(Timeline, AnyChartAndViewGiveABoundedLayout) {
+    std::mt19937 random(21);
+    const auto pick = [&](int lo, int hi) { return std::uniform_int_distribution(lo, hi)(random); };
+    for (int i = 0; i < 60; ++i) {
+        ChartData chart = Chart(pick(0, 8), pick(-2, 14), pick(1790, 2110));
+        chart.adIndex = pick(-3, 14);
+        chart.padIndex = pick(-3, 14);
+        if (i % 7 == 0) chart.birth.sunLongitude = NAN;
+        const TimelineLimits limits = LimitsOf(sun_, chart);
+        const double at = limits.earliest + (limits.latest - limits.earliest) * pick(0, 100) / 100;
+        const TimelineView views[] = {WholeMdView(limits, pick(0, 3000)),
+                                      {at, at + std::pow(10.0, pick(0, 9)), pick(-10, 2500)},
+                                      ClampView({at, at - 1, 800}, limits),
+                                      {NAN, NAN, 1200}};
+        for (const TimelineView& v : views) {
+            SCOPED_TRACE(::testing::Message() << i << " " << v.from << " " << v.width);
+            const TimelineView c = ClampView(v, limits);
+            EXPECT_GE(c.from, limits.earliest);
+            EXPECT_LE(c.to, limits.latest);
+            const TimelineLayout layout = LayoutTimeline(sun_, chart, v, at, i % 2 == 0);
+            for (const TimelineRow& row : layout.rows) {
+                EXPECT_LE(row.bands.size(), 2000u);
+                for (const TimelineBand& b : row.bands) {
+                    EXPECT_GE(b.left, kTimelineGutter);
+                    EXPECT_LE(b.left, b.right);
+                }
+            }
+            RecordingCanvas canvas;
+            DrawTimeline(canvas, layout);
+            BandAt(layout, pick(-100, 3000), pick(-100, 400));
+            PeriodsAt(sun_, chart, at);
+        }
+    }
 }
 
 TEST(TimelineText, IsoInstantsDistancesAndXml) {
