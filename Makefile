@@ -74,6 +74,7 @@ bench: build
 	$(BUILD)/bin/bench_export
 	$(BUILD)/bin/bench_core --benchmark_color=false
 	$(BUILD)/bin/bench_layout --benchmark_color=false
+	$(BUILD)/bin/bench_timeline --benchmark_color=false
 	$(BUILD)/bin/bench_zone --benchmark_color=false
 	$(BUILD)/bin/bench_places --benchmark_color=false
 	$(BUILD)/bin/bench_app

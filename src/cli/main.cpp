@@ -1,5 +1,8 @@
 // tarvella-cli: Tarvella's reports on standard output.
+#include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -7,6 +10,8 @@
 #include <string_view>
 #include <tuple>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "core/platform.h"
 #include "core/sun_ephemeris.h"
@@ -17,6 +22,8 @@
 #include "places/places.h"
 #include "view/period_export.h"
 #include "view/report_text.h"
+#include "view/svg_canvas.h"
+#include "view/timeline.h"
 #include "zone/zone.h"
 
 namespace {
@@ -33,7 +40,16 @@ constexpr const char* kUsage =
     "[--precise] | periods [CHART.vkt] [--depth D] [--format csv|json|ics] "
     "[--ayanamsa N | --pref FILE] [--birth-zone NAME | --birth-place TEXT] "
     "[--event-zone NAME | --event-place TEXT] [--precise] "
-    "[--alarm 1d|2h|30m|1w [--alarm-tiers AD,PD]] | zones [TEXT] | places TEXT";
+    "[--alarm 1d|2h|30m|1w [--alarm-tiers AD,PD]] | timeline [CHART.vkt] [--from ISO] "
+    "[--to ISO] [--width PIXELS] [--at ISO] [--ayanamsa N | --pref FILE] "
+    "[--birth-zone NAME | --birth-place TEXT] [--event-zone NAME | --event-place TEXT] "
+    "[--precise] | now [CHART.vkt] [--at ISO] [--format csv|json] [--ayanamsa N | --pref FILE] "
+    "[--birth-zone NAME | --birth-place TEXT] [--event-zone NAME | --event-place TEXT] "
+    "[--precise] | zones [TEXT] | places TEXT";
+
+// Narrower leaves no room for the tier names and a tick; wider is no drawing anyone reads.
+constexpr int kMinTimelineWidth = 200;
+constexpr int kMaxTimelineWidth = 20000;
 
 int Fail(int code, const std::string& message) {
     std::fprintf(stderr, "tarvella-cli: %s\n", message.c_str());
@@ -78,9 +94,14 @@ struct ReportOptions {
     std::string eventZone;
     std::string birthPlace;  // empty: no place
     std::string eventPlace;
-    bool periods = false;  // the periods command: --depth and --format instead of --level
+    enum class Command { Report, Periods, Timeline, Now } command = Command::Report;
     int depth = 5;
     ExportFormat format = ExportFormat::Csv;
+    bool formatGiven = false;
+    // The timeline's range and width, and the instant of the present; not given: the whole MD
+    // and the clock.
+    std::optional<double> from, to, at;
+    int width = 1200;
     bool precise = false;  // cubics and the correction of the instant
     PeriodAlarm alarm;
     bool tiersGiven = false;
@@ -95,9 +116,23 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
             o.precise = true;
             continue;
         }
-        const bool own = o.periods ? arg == "--depth" || arg == "--format" || arg == "--alarm" ||
-                                         arg == "--alarm-tiers"
-                                   : arg == "--level";
+        using Command = ReportOptions::Command;
+        bool own = false;
+        switch (o.command) {
+            case Command::Report:
+                own = arg == "--level";
+                break;
+            case Command::Periods:
+                own = arg == "--depth" || arg == "--format" || arg == "--alarm" ||
+                      arg == "--alarm-tiers";
+                break;
+            case Command::Timeline:
+                own = arg == "--from" || arg == "--to" || arg == "--width" || arg == "--at";
+                break;
+            case Command::Now:
+                own = arg == "--at" || arg == "--format";
+                break;
+        }
         if (own || arg == "--ayanamsa" || arg == "--pref" || arg == "--birth-zone" ||
             arg == "--event-zone" || arg == "--birth-place" || arg == "--event-place") {
             if (!hasValue) return std::string(arg) + " needs a value";
@@ -128,8 +163,27 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
                     return "--alarm-tiers must name tiers of AD, PD, SD, PAD, DAD, each once";
                 }
                 o.tiersGiven = true;
+            } else if (arg == "--format" && o.command == Command::Now) {
+                if (!ParseExportFormat(value, o.format) || o.format == ExportFormat::Ics) {
+                    return "--format must be csv or json";
+                }
+                o.formatGiven = true;
             } else if (arg == "--format") {
                 if (!ParseExportFormat(value, o.format)) return "--format must be csv, json or ics";
+            } else if (arg == "--from" || arg == "--to" || arg == "--at") {
+                double seconds = 0.0;
+                if (!ParseIsoInstant(value, seconds)) {
+                    return std::string(arg) +
+                           " must be an ISO 8601 instant: 2026-12-10T14:20:00Z, "
+                           "2026-12-10T19:50+05:30 or 2026-12-10";
+                }
+                (arg == "--from" ? o.from : arg == "--to" ? o.to : o.at) = seconds;
+            } else if (arg == "--width") {
+                if (!ParseInt(value, o.width) || o.width < kMinTimelineWidth ||
+                    o.width > kMaxTimelineWidth) {
+                    return "--width must be " + std::to_string(kMinTimelineWidth) + ".." +
+                           std::to_string(kMaxTimelineWidth) + " pixels";
+                }
             } else if (arg == "--level") {
                 if (!ParseInt(value, o.level) || o.level < 1 || o.level > kEventLevel) {
                     return "--level must be 1..6";
@@ -160,6 +214,7 @@ std::string ParseReportArgs(int argc, char** argv, ReportOptions& o) {
         return "--alarm and --alarm-tiers need --format ics";
     }
     if (o.tiersGiven && o.alarm.leadSeconds == 0) return "--alarm-tiers needs --alarm";
+    if (o.from && o.to && !(*o.from < *o.to)) return "--from must lie before --to";
     return {};
 }
 
@@ -333,6 +388,121 @@ int RunPeriods(SunContext& sun, const ReportOptions& o) {
     return Written("the periods");
 }
 
+double ClockSeconds() {
+    using namespace std::chrono;
+    return duration<double>(system_clock::now().time_since_epoch()).count();
+}
+
+int RunTimeline(SunContext& sun, const ReportOptions& o) {
+    ChartData chart;
+    Preferences preferences;
+    if (const std::string error = PrepareChart(sun, o, chart, preferences); !error.empty()) {
+        return Fail(1, error);
+    }
+    const TimelineLimits limits = LimitsOf(sun, chart);
+    TimelineView view = WholeMdView(limits, o.width);
+    if (o.from) view.from = *o.from;
+    if (o.to) view.to = *o.to;
+    // One end given keeps the whole MD's other end, or the narrowest span where that lies behind.
+    if (view.to <= view.from) {
+        if (o.from) view.to = view.from + kMinTimelineSpan;
+        if (o.to) view.from = view.to - kMinTimelineSpan;
+    }
+    view = ClampView(view, limits);
+    const TimelineLayout layout =
+        LayoutTimeline(sun, chart, view, o.at ? *o.at : ClockSeconds(), false);
+    SvgCanvas canvas(view.width, view.height);
+    DrawTimeline(canvas, layout);
+    const std::string svg = canvas.Finish();
+    std::fwrite(svg.data(), 1, svg.size(), stdout);
+    return Written("the timeline");
+}
+
+// The JSON value of an export field's text: a number, or null where it is empty.
+nlohmann::ordered_json NumberField(const std::string& text) {
+    return text.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json::parse(text);
+}
+
+int RunNow(SunContext& sun, const ReportOptions& o) {
+    ChartData chart;
+    Preferences preferences;
+    if (const std::string error = PrepareChart(sun, o, chart, preferences); !error.empty()) {
+        return Fail(1, error);
+    }
+    const double at = o.at ? *o.at : ClockSeconds();
+    const RunningPeriods running = PeriodsAt(sun, chart, at);
+    const ZoneSpec& zone = WithinTables(chart).eventZone;
+    const double truncated = sun.precise ? 0.01 : 1.0;
+    std::string out;
+    if (!o.formatGiven) {
+        out = "At " + IsoUtcText(at) + ": " + RunningPeriodsText(running) + "\n";
+        const auto when = [&](const Boundary& b) {
+            std::string text = FormatBoundary(b, true, sun.precise).when;
+            while (!text.empty() && text.back() == ' ') text.pop_back();
+            return text.substr(std::min(text.find_first_not_of(' '), text.size()));
+        };
+        const auto line = [&](const std::string& name, const TimelinePeriod& p) {
+            out += name + ": " + when(p.start) + " to " + when(p.end) + "\n";
+        };
+        if (running.where != RunningPeriods::Where::Inside) line("MD", running.md);
+        for (const TimelinePeriod& p : running.periods) {
+            line(p.tier == 0 ? std::string("MD") : SummaryText(RowOf(p)), p);
+        }
+    } else if (o.format == ExportFormat::Csv) {
+        out = kCsvHeader;
+        for (const TimelinePeriod& p : running.periods) {
+            std::string csv = CsvLine(RowOf(p), zone, InstantUncertainty(sun, p.start, truncated),
+                                      InstantUncertainty(sun, p.end, truncated), sun.precise);
+            // The MD is no row of the tree: its tier is MD and it has no path.
+            if (p.tier == 0) csv = "MD,," + csv.substr(csv.find(',', csv.find(',') + 1) + 1);
+            out += csv;
+        }
+    } else {
+        using Json = nlohmann::ordered_json;
+        Json j;
+        j["at_utc"] = IsoUtcText(at);
+        const char* where[] = {"inside", "before", "after", "unknown"};
+        j["where"] = where[static_cast<int>(running.where)];
+        if (running.where == RunningPeriods::Where::Before ||
+            running.where == RunningPeriods::Where::After) {
+            j["distance_seconds"] = std::floor(running.distance);
+        }
+        j["text"] = RunningPeriodsText(running);
+        j["local_offset"] = OffsetText(zone);
+        Json periods = Json::array();
+        for (const TimelinePeriod& p : running.periods) {
+            const PeriodRow row = RowOf(p);
+            const auto instant = [&](const Boundary& b, bool utc) {
+                return b.found ? Json(utc ? UtcText(b, zone, sun.precise)
+                                          : LocalText(b, zone, sun.precise))
+                               : Json(nullptr);
+            };
+            const bool md = p.tier == 0;
+            periods.push_back(
+                {{"tier", md ? "MD" : TierNames[static_cast<std::size_t>(p.tier - 1)]},
+                 {"path", md ? "" : PathText(row)},
+                 {"summary", md ? "MD" : SummaryText(row)},
+                 {"start_utc", instant(p.start, true)},
+                 {"end_utc", instant(p.end, true)},
+                 {"start_local", instant(p.start, false)},
+                 {"end_local", instant(p.end, false)},
+                 {"start_longitude", PositionText(p.start)},
+                 {"end_longitude", PositionText(p.end)},
+                 {"start_degrees", NumberField(DegreesText(p.start.longitude))},
+                 {"end_degrees", NumberField(DegreesText(p.end.longitude))},
+                 {"start_uncertainty_s",
+                  NumberField(UncertaintyFieldText(InstantUncertainty(sun, p.start, truncated)))},
+                 {"end_uncertainty_s",
+                  NumberField(UncertaintyFieldText(InstantUncertainty(sun, p.end, truncated)))}});
+        }
+        j["periods"] = std::move(periods);
+        if (sun.precise) j["precise"] = true;
+        out = j.dump(2) + "\n";
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return Written("the periods");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -351,8 +521,11 @@ int main(int argc, char** argv) {
     if (command == "zones" && argc <= 3) return RunZones(argc, argv);
     if (command == "places" && argc == 3) return RunPlaces(argv[2]);
     ReportOptions options;
-    options.periods = command == "periods";
-    if (command == "report" || command == "periods") {
+    using Command = ReportOptions::Command;
+    if (command == "periods") options.command = Command::Periods;
+    if (command == "timeline") options.command = Command::Timeline;
+    if (command == "now") options.command = Command::Now;
+    if (command == "report" || command == "periods" || command == "timeline" || command == "now") {
         if (const std::string error = ParseReportArgs(argc, argv, options); !error.empty()) {
             return Fail(2, error);
         }
@@ -368,5 +541,14 @@ int main(int argc, char** argv) {
     Ayanamsa ayanamsa;
     SunContext sun{table, ayanamsa, options.precise};
     if (command == "sun") return RunSun(sun);
-    return options.periods ? RunPeriods(sun, options) : RunReport(sun, options);
+    switch (options.command) {
+        case Command::Periods:
+            return RunPeriods(sun, options);
+        case Command::Timeline:
+            return RunTimeline(sun, options);
+        case Command::Now:
+            return RunNow(sun, options);
+        default:
+            return RunReport(sun, options);
+    }
 }

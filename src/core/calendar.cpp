@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace tarvella {
@@ -62,6 +63,19 @@ CivilDate DateOfDayNumber(std::int64_t dayNumber) {
     const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
     return {static_cast<int>(year), month,
             static_cast<int>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1)};
+}
+
+double SecondsOf(const CivilInstant& instant) {
+    return static_cast<double>(DayNumber(instant.date)) * 86400.0 + instant.hour * 3600.0;
+}
+
+CivilInstant InstantAt(double seconds) {
+    if (std::isnan(seconds)) return {};
+    // Held to the int years that a date can carry.
+    const double days = std::floor(std::clamp(seconds / 86400.0, -1e9, 1e9));
+    const double hour = (seconds - days * 86400.0) / 3600.0;
+    return {DateOfDayNumber(static_cast<std::int64_t>(days)),
+            std::clamp(hour, 0.0, std::nextafter(24.0, 0.0))};
 }
 
 void AddDays(int n, int& year, int& month, int& day) {

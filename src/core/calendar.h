@@ -33,6 +33,11 @@ struct CivilInstant {
     double hour = 0.0;
 };
 
+// Seconds from 1 January 1970, 00:00 on the instant's own scale (Universal Time for a boundary's
+// `ut`), and back: a double keeps a microsecond over the table's three centuries.
+double SecondsOf(const CivilInstant& instant);
+CivilInstant InstantAt(double seconds);
+
 // Days from 1 January 1970 in the Gregorian calendar, also before its adoption. A day past its
 // month's end counts on into the next month, as JulianDayNumber counts it.
 std::int64_t DayNumber(CivilDate date);

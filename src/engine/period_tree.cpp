@@ -1,6 +1,8 @@
 #include "engine/period_tree.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "core/transit.h"
 
@@ -9,6 +11,9 @@ namespace {
 
 // Slots beyond a window's first that its search reads.
 constexpr std::int64_t kWindowReach = 51;
+// Slots either side of a range that the windows of its boundaries may read: half a window and
+// the mean motion's misestimate, with room to spare.
+constexpr std::int64_t kRangeMargin = 62;
 
 struct Walk {
     SunContext& sun;
@@ -17,7 +22,17 @@ struct Walk {
     int depth;
     const PeriodVisitor& visit;
     PeriodRow row;
+    // The range walk's [from, to); the whole walk's is everything.
+    double from = -std::numeric_limits<double>::infinity();
+    double to = std::numeric_limits<double>::infinity();
+    double middle = 0.0;
+    bool ranged = false;
 };
+
+bool Overlaps(const Walk& w, const Boundary& start, const Boundary& end) {
+    if (!w.ranged) return true;
+    return BoundarySeconds(end, w.middle) > w.from && BoundarySeconds(start, w.middle) < w.to;
+}
 
 void Locate(Walk& w, Boundary& b) {
     SunTransit found;
@@ -42,6 +57,7 @@ bool Divide(Walk& w, int tier, const Boundary& first, const Boundary& last) {
         Locate(w, b[k]);
     }
     for (std::size_t k = 0; k < 12; ++k) {
+        if (!Overlaps(w, b[k], b[k + 1])) continue;
         w.row.tier = tier;
         w.row.path[static_cast<std::size_t>(tier - 1)] = static_cast<int>(k);
         std::fill(w.row.path.begin() + tier, w.row.path.end(), 0);
@@ -61,8 +77,16 @@ std::int64_t PeriodCount(int depth) {
     return count;
 }
 
-bool VisitPeriods(SunContext& sun, const ChartData& original, int depth,
-                  const PeriodVisitor& visit) {
+double BoundarySeconds(const Boundary& b, double middleLongitude) {
+    if (b.found) return SecondsOf(b.ut);
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    return b.longitude < middleLongitude ? -kInfinity : kInfinity;
+}
+
+namespace {
+
+bool WalkTree(SunContext& sun, const ChartData& original, int depth, const double* range,
+              const PeriodVisitor& visit) {
     ChartData chart = WithinTables(original);
     chart.level = 1;
     // The MD's two ends exactly as the report of its ADs finds them.
@@ -75,15 +99,39 @@ bool VisitPeriods(SunContext& sun, const ChartData& original, int depth,
     std::int64_t from = 0, to = 0;
     SunSlotCache cache;
     const double natal = chart.birth.sunLongitude;
-    if (TransitWindowSlot(first.longitude, natal, anchor, from) &&
-        TransitWindowSlot(last.longitude, natal, anchor, to)) {
-        cache = CacheSunSlots(sun, from, to - from + kWindowReach);
-    } else if (TransitWindowSlot(first.longitude, natal, anchor, from)) {
-        // The MD runs past the table: cache up to its end.
-        cache = CacheSunSlots(sun, from, kSunFileSize / kSlotBytes - from);
+    if (TransitWindowSlot(first.longitude, natal, anchor, from)) {
+        // An MD that runs past the table is cached up to the table's end.
+        to = TransitWindowSlot(last.longitude, natal, anchor, to) ? to + kWindowReach
+                                                                  : kSunFileSize / kSlotBytes;
+        if (range) {
+            // Only the slots about the range: boundaries outside it are few and read the table.
+            const auto slotOf = [](double seconds) { return SlotNumber(InstantAt(seconds).date); };
+            if (std::isfinite(range[0])) from = std::max(from, slotOf(range[0]) - kRangeMargin);
+            if (std::isfinite(range[1])) to = std::min(to, slotOf(range[1]) + kRangeMargin);
+        }
+        if (to > from) cache = CacheSunSlots(sun, from, to - from);
     }
     Walk w{sun, chart, std::move(cache), std::clamp(depth, 1, kTreeTiers), visit, {}};
+    if (range) {
+        w.ranged = true;
+        w.from = range[0];
+        w.to = range[1];
+        w.middle = (first.longitude + last.longitude) / 2.0;
+        if (!Overlaps(w, first, last)) return true;
+    }
     return Divide(w, 1, first, last);
+}
+
+}  // namespace
+
+bool VisitPeriods(SunContext& sun, const ChartData& chart, int depth, const PeriodVisitor& visit) {
+    return WalkTree(sun, chart, depth, nullptr, visit);
+}
+
+bool VisitPeriodsInRange(SunContext& sun, const ChartData& chart, int depth, double from, double to,
+                         const PeriodVisitor& visit) {
+    const double range[2] = {from, to};
+    return WalkTree(sun, chart, depth, range, visit);
 }
 
 ChartData ReportChartOf(const ChartData& chart, const PeriodRow& row) {

@@ -36,6 +36,18 @@ std::int64_t PeriodCount(int depth);
 // when the visitor stopped the walk.
 bool VisitPeriods(SunContext& sun, const ChartData& chart, int depth, const PeriodVisitor& visit);
 
+// A boundary's instant in Universal Time as SecondsOf gives it. One outside the Sun table is
+// -infinity or +infinity, on the side where it lies: before the MD's middle longitude (the mean of
+// its two ends' longitudes) or after it.
+double BoundarySeconds(const Boundary& b, double middleLongitude);
+
+// VisitPeriods over the periods that overlap [from, to) (UT seconds, as BoundarySeconds): every
+// period, with its sub-periods, that lies wholly outside is skipped unsearched, so a short range
+// costs one path down the tree and its neighbours, not the tree. The rows visited are exactly the
+// rows of the whole walk that overlap the range, in the same order and with the same boundaries.
+bool VisitPeriodsInRange(SunContext& sun, const ChartData& chart, int depth, double from, double to,
+                         const PeriodVisitor& visit);
+
 // The chart whose report of level `tier` shows the period of `row` as row path[tier - 1].
 ChartData ReportChartOf(const ChartData& chart, const PeriodRow& row);
 

@@ -107,6 +107,12 @@ std::string RowStatusText(const SunContext& sun, const ReportModel& report, int 
     return RowSpan(report, row, &sun);
 }
 
+std::string MdStatusText(const SunContext& sun, const ReportModel& report) {
+    if (report.IsEvent()) return {};
+    const auto& b = report.division.boundaries;
+    return Span("MD", b[0], b[kPeriodsPerTier], &sun);
+}
+
 std::string EventColumnStatusText(SunContext& sun, const ReportModel& report, int column) {
     if (!report.IsEvent() || !EventColumnFound(report.event, column)) return {};
     // The MD spans the ADs; a deeper column is one row of the level that divides its parent.

@@ -15,6 +15,9 @@ std::string RowStatusText(const ReportModel& report, int row);
 // The same with the larger uncertainty of its two instants: "..., 31 d 20 h 54 m, ± 4 s".
 std::string RowStatusText(const SunContext& sun, const ReportModel& report, int row);
 
+// The MD of a report of its ADs (level 1), as the event report's MD column says it.
+std::string MdStatusText(const SunContext& sun, const ReportModel& report);
+
 // Column 0..4 of the event report (the MD, then the periods found below it), with its
 // uncertainty; empty for a column the search did not reach.
 std::string EventColumnStatusText(SunContext& sun, const ReportModel& report, int column);

@@ -38,12 +38,19 @@ struct ReportFont {
 };
 
 // One call per text. A CR LF pair in the text starts a new line; output is clipped to the
-// rectangle.
+// rectangle. Rectangles and lines are for drawings beyond the report's texts (the timeline); a
+// canvas that only ever draws reports need not draw them.
 class ReportCanvas {
   public:
     virtual ~ReportCanvas() = default;
     virtual void DrawText(std::string_view text, const TextRect& rect, int align,
                           const ReportFont& font, Rgb colour) = 0;
+    // Filled, with a 1-pixel outline inside the rectangle (right and bottom exclusive); `title`
+    // names what it shows, for a device that can tell it on hover.
+    virtual void FillRect(const TextRect& /*rect*/, Rgb /*fill*/, Rgb /*outline*/,
+                          std::string_view /*title*/) {}
+    // 1 pixel wide, both ends included.
+    virtual void DrawLine(int /*x0*/, int /*y0*/, int /*x1*/, int /*y1*/, Rgb /*colour*/) {}
 };
 
 // For timing the layout alone.
@@ -63,6 +70,21 @@ struct DrawnText {
     Rgb colour;
 };
 
+struct DrawnRect {
+    TextRect rect;
+    Rgb fill;
+    Rgb outline;
+    std::string title;
+};
+
+struct DrawnLine {
+    int x0 = 0;
+    int y0 = 0;
+    int x1 = 0;
+    int y1 = 0;
+    Rgb colour;
+};
+
 // Keeps every call, for tests.
 class RecordingCanvas : public ReportCanvas {
   public:
@@ -71,7 +93,15 @@ class RecordingCanvas : public ReportCanvas {
         texts.push_back({std::string(text), rect, align, std::string(font.face), font.weight,
                          font.height, font.width, colour});
     }
+    void FillRect(const TextRect& rect, Rgb fill, Rgb outline, std::string_view title) override {
+        rects.push_back({rect, fill, outline, std::string(title)});
+    }
+    void DrawLine(int x0, int y0, int x1, int y1, Rgb colour) override {
+        lines.push_back({x0, y0, x1, y1, colour});
+    }
     std::vector<DrawnText> texts;
+    std::vector<DrawnRect> rects;
+    std::vector<DrawnLine> lines;
 };
 
 // While `printing`, texts are moved onto a 500 x 900 unit sheet fitted to the page.

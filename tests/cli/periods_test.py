@@ -12,6 +12,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import xml.etree.ElementTree as ElementTree
 
 import icalendar
 
@@ -345,6 +346,78 @@ class PeriodsTest(unittest.TestCase):
         data = json.loads(self.cli.run("periods", chart, "--format", "json", "--depth", "1",
                                        "--ayanamsa", "1").stdout)
         self.assertIn("Raman", data["ayanamsa"]["name"])
+
+    def test_now_and_timeline(self):
+        chart = self.cli.chart(chart_text(years=1, start=1999, path=(4, 5, 9, 1), level=4))
+        at = "1999-08-22T15:48:00Z"
+        every = {r["path"]: r for r in self.csv_rows(chart, "--depth", "5")}
+        out = self.cli.run("now", chart, "--at", at, "--format", "csv").stdout
+        rows = list(csv.DictReader(io.StringIO(out.decode(), newline="")))
+        self.assertEqual([r["tier"] for r in rows], ["MD", "AD", "PD", "SD", "PAD", "DAD"])
+        instant = parse_utc(at)
+        for r in rows:
+            self.assertLessEqual(parse_utc(r["start_utc"]), instant, r)
+            self.assertGreater(parse_utc(r["end_utc"]), instant, r)
+            # The export's own row of that period, field for field.
+            if r["tier"] != "MD":
+                self.assertEqual(r, every[r["path"]])
+        self.assertEqual(rows[0]["start_utc"], every["1"]["start_utc"])
+        self.assertEqual(rows[0]["end_utc"], every["12"]["end_utc"])
+        data = json.loads(self.cli.run("now", chart, "--at", at, "--format", "json").stdout)
+        self.assertEqual(data["where"], "inside")
+        self.assertEqual([p["start_utc"] for p in data["periods"]],
+                         [r["start_utc"] for r in rows])
+        precise = list(csv.DictReader(io.StringIO(self.cli.run(
+            "now", chart, "--at", at, "--format", "csv", "--precise").stdout.decode(),
+            newline="")))
+        self.assertEqual([r["path"] for r in precise], [r["path"] for r in rows])
+        for r in precise:
+            self.assertRegex(r["end_utc"], r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d\dZ$")
+        text = self.cli.run("now", chart, "--at", at).stdout.decode().splitlines()
+        self.assertEqual(len(text), 7)
+        self.assertEqual(text[0], "At %s: 5th AD / 6th PD / 10th SD / 2nd PAD / 2nd DAD" % at)
+        self.assertRegex(text[6], r": +\d+ Aug 1999, \d\d:\d\d:\d\d to ")
+        # Outside the MD: which side and how far, and no periods.
+        before = self.cli.run("now", chart, "--at", "1997-01-01").stdout.decode()
+        self.assertRegex(before, r"^At 1997-01-01T00:00:00Z: 2 y 3 mo before this MD\n")
+        self.assertEqual(self.cli.run("now", chart, "--at", "2003-01-01", "--format",
+                                      "csv").stdout.count(b"\r\n"), 1)
+        after = json.loads(self.cli.run("now", chart, "--at", "2003-01-01", "--format",
+                                        "json").stdout)
+        self.assertEqual((after["where"], after["periods"]), ("after", []))
+
+        # The SVG: the same bytes twice, well-formed, a titled rectangle per period drawn.
+        svgs = [self.cli.run("timeline", chart, "--at", at, "--width", "900").stdout
+                for _ in range(2)]
+        self.assertEqual(svgs[0], svgs[1])
+        ns = {"s": "http://www.w3.org/2000/svg"}
+        root = ElementTree.fromstring(svgs[0])
+        self.assertEqual((root.tag, root.get("width")), ("{%s}svg" % ns["s"], "900"))
+        titles = [t.text for t in root.iterfind("s:rect/s:title", ns)]
+        self.assertIn("5th AD: %s to %s" % (every["5"]["start_utc"], every["5"]["end_utc"]),
+                      titles)
+        self.assertEqual(sum(t.startswith("MD: ") for t in titles), 1)
+        self.assertEqual(len(root.findall("s:line[@stroke='#c80000']", ns)), 1)  # the present
+        hour = ElementTree.fromstring(self.cli.run(
+            "timeline", chart, "--at", at, "--from", "1999-08-22T15:00Z", "--to",
+            "1999-08-22T16:00Z").stdout)
+        dads = [t.text for t in hour.iterfind("s:rect/s:title", ns) if t.text.count("/") == 4]
+        self.assertIn("%s: %s to %s" % ("5th AD / 6th PD / 10th SD / 2nd PAD / 2nd DAD",
+                                        rows[-1]["start_utc"], rows[-1]["end_utc"]), dads)
+        for args in (["timeline", "--width", "50"], ["timeline", "--width", "x"],
+                     ["timeline", "--from", "1999-13-01"], ["timeline", "--at"],
+                     ["timeline", "--from", "2000-01-01", "--to", "1999-01-01"],
+                     ["timeline", "--format", "csv"], ["now", "--format", "ics"],
+                     ["now", "--depth", "2"], ["now", "--at", "yesterday"], ["now", "a", "b"]):
+            with self.subTest(args=args):
+                p = self.cli.run(*args, check=False)
+                self.assertEqual(p.returncode, 2, p.stderr)
+                self.assertEqual(p.stdout, b"")
+        for command in ("now", "timeline"):
+            full = subprocess.run("%s %s > /dev/full" % (CLI, command), shell=True,
+                                  capture_output=True)
+            self.assertEqual(full.returncode, 1, command)
+            self.assertIn(b"cannot write", full.stderr)
 
 
 if __name__ == "__main__":

@@ -113,6 +113,10 @@ TEST(Cli, FailuresSayOneLineAndWriteNothing) {
         {"periods --event-zone " + test::EmptyArgument(), cli},
         {"report --pref " + test::EmptyArgument(), cli},
         {"periods " + test::EmptyArgument(), cli},
+        {"timeline --width 10", cli},
+        {"timeline --from 2000-01-01 --to 1999-01-01", cli},
+        {"now --format ics", cli},
+        {"now --at 1999-08-22T12:10", cli},            // no zone: no instant
         {"report", InDir(dir.path(), lone.string())},  // no Sun table
     };
     for (const auto& [args, program] : cases) {
@@ -213,7 +217,8 @@ TEST(Cli, HelpAndVersionAreAnswersWrongArgumentsAreNot) {
     EXPECT_EQ(version.out, std::string("tarvella-cli ") + TARVELLA_TEST_VERSION + "\n");
     // Output that could not be written is a failure, whichever command wrote it.
     for (const std::string& lost : test::LostOutputRedirections()) {
-        for (const char* command : {"sun", "--help", "--version", "report", "zones Kolkata"}) {
+        for (const char* command : {"sun", "--help", "--version", "report", "zones Kolkata",
+                                    "now --at 1999-08-22", "timeline --at 1999-08-22"}) {
             const CliRun run = RunCli(command + (" " + lost));
             EXPECT_EQ(run.status, 1) << command << lost;
             EXPECT_TRUE(run.err.starts_with("tarvella-cli: cannot write ")) << command << run.err;

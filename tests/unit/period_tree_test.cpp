@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -132,6 +134,88 @@ TEST_F(PeriodTreeTest, MdPastTheTableEndsAsTheReportsDo) {
     });
     EXPECT_GT(outside, 0);
     CheckWalk(sun_, chart, 3, 1);
+}
+
+struct SeenRow {
+    int tier;
+    std::array<int, kTreeTiers> path;
+    Boundary start, end;
+};
+
+// Ranges across the MD (its ends from the whole walk): the whole, a day, an hour, a minute, one
+// instant wide, either side of each end, and wholly outside.
+TEST_F(PeriodTreeTest, RangeWalkVisitsExactlyTheRowsOfTheWholeWalkThatOverlap) {
+    std::mt19937 random(11);
+    struct Case {
+        int years, startYear, depth;
+    };
+    for (const Case& c : {Case{1, 0, 5}, Case{12, 0, 4}, Case{12, 2093, 4}, Case{3, 1800, 4}}) {
+        ChartData chart = RandomChart(random);
+        chart.dasaYears = c.years;
+        if (c.startYear != 0) chart.dasaStartYear = c.startYear;
+        if (c.startYear == 1800) {
+            chart.birth.month = 1;
+            chart.birth.day = 2;
+            ComputeSunPosition(sun_, chart.birth, chart.birthZone);
+        }
+        SCOPED_TRACE(::testing::Message() << c.years << " y from " << chart.dasaStartYear);
+        chart.level = 1;
+        const LevelDivision md = DivideLevel(sun_, WithinTables(chart));
+        const double middle = (md.boundaries[0].longitude + md.boundaries[12].longitude) / 2.0;
+        double first = BoundarySeconds(md.boundaries[0], middle);
+        double last = BoundarySeconds(md.boundaries[12], middle);
+        if (!std::isfinite(first)) first = SecondsOf({{1800, 1, 1}, 0.0});
+        if (!std::isfinite(last)) last = SecondsOf({{2100, 1, 1}, 0.0});
+        const double inside = first + (last - first) * 0.37;
+        const double inf = std::numeric_limits<double>::infinity();
+        const std::vector<std::pair<double, double>> ranges{{first, last},
+                                                            {inside, inside + 86400},
+                                                            {inside, inside + 3600},
+                                                            {inside, inside + 60},
+                                                            {inside, std::nextafter(inside, inf)},
+                                                            {first - 600, first + 600},
+                                                            {last - 600, last + 600},
+                                                            {-inf, inf},
+                                                            {last + 1, last + 3600},
+                                                            {first - 7200, first - 1}};
+        std::vector<std::vector<SeenRow>> expected(ranges.size());
+        VisitPeriods(sun_, chart, c.depth, [&](const PeriodRow& row) {
+            const double s = BoundarySeconds(*row.start, middle);
+            const double e = BoundarySeconds(*row.end, middle);
+            for (std::size_t r = 0; r < ranges.size(); ++r) {
+                if (e > ranges[r].first && s < ranges[r].second)
+                    expected[r].push_back({row.tier, row.path, *row.start, *row.end});
+            }
+            return true;
+        });
+        if (md.boundaries[0].found && md.boundaries[12].found) {
+            EXPECT_EQ(expected[7].size(), static_cast<std::size_t>(PeriodCount(c.depth)));
+            EXPECT_TRUE(expected[8].empty());
+            EXPECT_TRUE(expected[9].empty());
+        } else {
+            // Periods with no instant at all overlap no range.
+            EXPECT_LT(expected[7].size(), static_cast<std::size_t>(PeriodCount(c.depth)));
+        }
+        EXPECT_EQ(expected[4].size(), static_cast<std::size_t>(c.depth));
+        for (std::size_t r = 0; r < ranges.size(); ++r) {
+            SCOPED_TRACE(::testing::Message() << "range " << r);
+            std::size_t n = 0;
+            const bool failedBefore = HasFailure();
+            VisitPeriodsInRange(
+                sun_, chart, c.depth, ranges[r].first, ranges[r].second, [&](const PeriodRow& row) {
+                    if (n < expected[r].size()) {
+                        const SeenRow& want = expected[r][n];
+                        EXPECT_EQ(row.tier, want.tier);
+                        EXPECT_EQ(row.path, want.path);
+                        ExpectSame(*row.start, want.start, "start");
+                        ExpectSame(*row.end, want.end, "end");
+                    }
+                    ++n;
+                    return HasFailure() == failedBefore;  // the first mismatch tells
+                });
+            EXPECT_EQ(n, expected[r].size());
+        }
+    }
 }
 
 TEST_F(PeriodTreeTest, CountsAndStop) {
