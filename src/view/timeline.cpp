@@ -340,6 +340,28 @@ PeriodRow RowOf(const TimelinePeriod& period) {
     return row;
 }
 
+namespace {
+
+// The report's rows as one span of a summarised row: from the first row's start to the last
+// row's end, at least 2 pixels wide.
+void MarkShownSpan(SunContext& sun, const ChartData& chart, const Md& md, const PeriodPath& path,
+                   TimelineLayout& layout) {
+    if (path.level < 1 || path.level > kTreeTiers) return;
+    TimelineRow& row = layout.rows[static_cast<std::size_t>(path.level)];
+    if (!row.summarised) return;
+    ChartData shown = WithinTables(chart);
+    shown.level = path.level;
+    const LevelDivision rows = DivideLevel(sun, shown);
+    const double from = BoundarySeconds(rows.boundaries.front(), md.middle);
+    const double to = BoundarySeconds(rows.boundaries.back(), md.middle);
+    if (!(to > layout.view.from && from < layout.view.to)) return;
+    row.shownLeft = std::max(TimelineX(layout.view, from), row.rect.left);
+    row.shownRight =
+        std::min(std::max(TimelineX(layout.view, to), row.shownLeft + 2), row.rect.right);
+}
+
+}  // namespace
+
 TimelineLayout LayoutTimeline(SunContext& sun, const ChartData& chart, const TimelineView& view,
                               double now, bool seconds) {
     TimelineLayout layout;
@@ -390,6 +412,7 @@ TimelineLayout LayoutTimeline(SunContext& sun, const ChartData& chart, const Tim
         });
     }
 
+    MarkShownSpan(sun, chart, md, path, layout);
     layout.axis = Axis(view, zone);
     layout.now = Marker(view, now, "Now", zone, seconds);
     double event = 0.0;
@@ -417,13 +440,17 @@ void DrawTimeline(ReportCanvas& canvas, const TimelineLayout& layout) {
 
     for (const TimelineRow& row : layout.rows) {
         canvas.DrawText(TimelineTierName(row.tier),
-                        {4, row.rect.top + 8, kTimelineGutter - 2, row.rect.bottom}, kAlignLeft,
+                        {4, row.rect.top + 6, kTimelineGutter - 2, row.rect.bottom}, kAlignLeft,
                         kBoldFont, kText);
         if (row.summarised) {
             canvas.FillRect(row.rect, kSummaryFill, kSummaryOutline, row.summary);
+            if (row.shownRight > row.shownLeft) {
+                canvas.FillRect({row.shownLeft, row.rect.top, row.shownRight, row.rect.bottom},
+                                kShownFill, kPathOutline, {});
+            }
             canvas.DrawText(
                 row.summary,
-                {row.rect.left + 4, row.rect.top + 8, row.rect.right - 4, row.rect.bottom},
+                {row.rect.left + 4, row.rect.top + 6, row.rect.right - 4, row.rect.bottom},
                 kAlignCentre, kFont, kAxisText);
             continue;
         }
@@ -438,7 +465,7 @@ void DrawTimeline(ReportCanvas& canvas, const TimelineLayout& layout) {
             const TextRect r{band.left, row.rect.top, band.right, row.rect.bottom};
             canvas.FillRect(r, fill, outline, band.title);
             if (!band.label.empty()) {
-                canvas.DrawText(band.label, {r.left + 3, r.top + 8, r.right - 3, r.bottom},
+                canvas.DrawText(band.label, {r.left + 3, r.top + 6, r.right - 3, r.bottom},
                                 kAlignCentre, kFont, kText);
             }
         }

@@ -31,8 +31,8 @@ const char* TimelineTierName(int tier);
 // tier.
 inline constexpr int kTimelineGutter = 44;
 inline constexpr int kTimelineAxisHeight = 50;  // the range, the ticks, the lines' labels
-inline constexpr int kTimelineRowHeight = 30;
-inline constexpr int kTimelineRowGap = 4;
+inline constexpr int kTimelineRowHeight = 26;
+inline constexpr int kTimelineRowGap = 3;
 inline constexpr int kTimelineFooter = 8;
 // The height that shows every row; a taller view leaves room below, a lower one cuts the rows.
 inline constexpr int kTimelineHeight =
@@ -89,6 +89,10 @@ struct TimelineRow {
     bool summarised = false;
     std::string summary;              // "DAD: about 2 m each; zoom in", when summarised
     std::vector<TimelineBand> bands;  // in time order
+    // In a summarised row, the pixels [shownLeft, shownRight) of the periods the report shows,
+    // so that it can be found at any zoom; empty when they are not in this row or not in view.
+    int shownLeft = 0;
+    int shownRight = 0;
 };
 
 // The steps of the time axis, coarsest first.

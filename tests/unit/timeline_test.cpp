@@ -246,6 +246,15 @@ TEST_F(Timeline, ClickAndStatusOfABandAreThoseOfTheReportsRow) {
     }
     EXPECT_EQ(shown, 12);
     EXPECT_EQ(onPath, 4);
+    // Over the whole MD the PADs are a summary, and the report's twelve are one span of it, from
+    // the first one's start to the last one's end.
+    const ReportModel report = BuildReport(sun_, Chart(4));
+    const TimelineView whole = WholeMdView(LimitsOf(sun_, Chart(4)), 1200);
+    const TimelineLayout overview = LayoutTimeline(sun_, Chart(4), whole, 0.0, false);
+    const TimelineRow& pads = overview.rows[4];
+    ASSERT_TRUE(pads.summarised);
+    EXPECT_EQ(pads.shownLeft, TimelineX(whole, BoundarySeconds(report.division.boundaries[0], 0)));
+    EXPECT_EQ(pads.shownRight, pads.shownLeft + 2);  // 26 hours of a year: the least span
 }
 
 TEST_F(Timeline, ZoomPanAndCentreStayWithinTheMdAndTheTable) {
