@@ -25,7 +25,9 @@ enum CommandId {
     ID_EXPORT_PERIODS,
     ID_VIEW_SECONDS,
     ID_VIEW_PRECISE,
+    ID_VIEW_TIMELINE,
+    ID_EXPORT_TIMELINE,
 };
-static_assert(ID_VIEW_PRECISE < 0x7fff, "a menu id wx refuses");
+static_assert(ID_EXPORT_TIMELINE < 0x7fff, "a menu id wx refuses");
 
 }  // namespace tarvella::app

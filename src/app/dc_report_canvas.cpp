@@ -85,3 +85,15 @@ void DcReportCanvas::DrawText(std::string_view text, const TextRect& r, int alig
         y += lineHeight_;
     }
 }
+
+void DcReportCanvas::FillRect(const TextRect& r, Rgb fill, Rgb outline, std::string_view) {
+    dc_.SetPen(wxPen(wxColour(outline.red, outline.green, outline.blue), 1));
+    dc_.SetBrush(wxBrush(wxColour(fill.red, fill.green, fill.blue)));
+    dc_.DrawRectangle(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void DcReportCanvas::DrawLine(int x0, int y0, int x1, int y1, Rgb colour) {
+    dc_.SetPen(wxPen(wxColour(colour.red, colour.green, colour.blue), 1));
+    dc_.DrawLine(x0, y0, x1, y1);
+    dc_.DrawPoint(x1, y1);  // wx leaves the last point out
+}

@@ -23,6 +23,9 @@ class DcReportCanvas final : public tarvella::ReportCanvas {
 
     void DrawText(std::string_view text, const tarvella::TextRect& r, int align,
                   const tarvella::ReportFont& font, tarvella::Rgb colour) override;
+    void FillRect(const tarvella::TextRect& r, tarvella::Rgb fill, tarvella::Rgb outline,
+                  std::string_view title) override;
+    void DrawLine(int x0, int y0, int x1, int y1, tarvella::Rgb colour) override;
 
   private:
     struct FontKey {

@@ -30,10 +30,12 @@ namespace {
 using namespace tarvella::app;
 
 constexpr int kRecentFilesId = wxID_HIGHEST + 1;
-// The status bar: prompts, the ayanamsa in force, then CAP, NUM and SCRL.
-constexpr int kPanes = 5;
-constexpr int kAyanamsaPane = 1;
-constexpr int kFirstKeyPane = 2;
+// The status bar: prompts, the periods running now, the ayanamsa in force, then CAP, NUM and
+// SCRL.
+constexpr int kPanes = 6;
+constexpr int kNowPane = 1;
+constexpr int kAyanamsaPane = 2;
+constexpr int kFirstKeyPane = 3;
 const char* const kZoomKey = "/View/Zoom";
 const char* const kIdleText = "For Help, press F1";
 
@@ -51,6 +53,8 @@ wxMenu* FileMenu(bool documentOpen, bool mail) {
         Item(m, wxID_SAVEAS, "Save &As...", "Save the active document with a new name");
         Item(m, ID_EXPORT_PERIODS, "Expor&t periods...",
              "Write every period down to a tier as CSV, JSON or iCalendar");
+        Item(m, ID_EXPORT_TIMELINE, "Export t&imeline...",
+             "Write the timeline as it is shown as an SVG drawing or a PNG image");
         m->AppendSeparator();
         Item(m, wxID_PRINT, "&Print...\tCtrl+P", "Print the active document");
         Item(m, wxID_PREVIEW, "Print Pre&view", "Display full pages");
@@ -102,6 +106,8 @@ wxMenuBar* MakeMenuBar(bool documentOpen, bool mail) {
                           "Show the start and end times to the second");
     view->AppendCheckItem(ID_VIEW_PRECISE, "&Precise instants",
                           "Find each instant to a twentieth of a second");
+    view->AppendCheckItem(ID_VIEW_TIMELINE, "T&imeline\tCtrl+T",
+                          "Show the MD and every tier below it on a timeline");
     view->AppendSeparator();
     Item(view, ID_ZOOM_IN, "Zoom &In\tCtrl++", "Show the report larger");
     Item(view, ID_ZOOM_OUT, "Zoom &Out\tCtrl+-", "Show the report smaller");
@@ -308,14 +314,27 @@ void CMainFrame::OnZoom(wxCommandEvent& event) {
 }
 
 void CMainFrame::ShowAyanamsa(const std::string& label) {
+    ayanamsa_ = wxString::FromUTF8(label);
+    FitPanes();
+}
+
+void CMainFrame::ShowNow(const std::string& text) {
+    const wxString now = wxString::FromUTF8(text);
+    if (now == now_) return;
+    now_ = now;
+    FitPanes();
+}
+
+void CMainFrame::FitPanes() {
     wxStatusBar* status = GetStatusBar();
     if (!status) return;
-    const wxString text = wxString::FromUTF8(label);
-    // The pane fits its name, so the prompts keep the rest of the bar.
-    const int pane = text.empty() ? 0 : status->GetTextExtent(text).x + FromDIP(16);
-    const int widths[kPanes] = {-1, pane, 40, 40, 40};
+    const auto fit = [&](const wxString& text) {
+        return text.empty() ? 0 : status->GetTextExtent(text).x + FromDIP(16);
+    };
+    const int widths[kPanes] = {-1, fit(now_), fit(ayanamsa_), 40, 40, 40};
     status->SetStatusWidths(kPanes, widths);
-    status->SetStatusText(text, kAyanamsaPane);
+    status->SetStatusText(now_, kNowPane);
+    status->SetStatusText(ayanamsa_, kAyanamsaPane);
 }
 
 void CMainFrame::OnIdle(wxIdleEvent& event) {

@@ -28,6 +28,8 @@ class CMainFrame : public wxDocMDIParentFrame {
 
     // Names the ayanamsa that the boundaries are computed with.
     void ShowAyanamsa(const std::string& label);
+    // The periods running now in the active window's MD, or where the present lies beside it.
+    void ShowNow(const std::string& text);
     // The period pointed at in a report, or the resting text when `text` is empty.
     void ShowPeriod(const std::string& text);
     // Tells what happened to the user's files without a box to close: logged as a status
@@ -45,6 +47,8 @@ class CMainFrame : public wxDocMDIParentFrame {
     void MakeToolBar();
     void FitNotices();
     void ShowKeyStates();
+    // Each of the now and ayanamsa panes fits its text, so the prompts keep the rest of the bar.
+    void FitPanes();
     void OnToggleBar(wxCommandEvent& event);
     void OnUpdateToggleBar(wxUpdateUIEvent& event);
     void OnHelpTopics(wxCommandEvent& event);
@@ -56,6 +60,8 @@ class CMainFrame : public wxDocMDIParentFrame {
     wxString RestingText() const;
 
     wxString notices_;
+    wxString now_;
+    wxString ayanamsa_;
     wxString noticeLines_;  // the same, one a line, for the bar
     wxInfoBar* noticeBar_ = nullptr;
     int keyStates_ = -1;

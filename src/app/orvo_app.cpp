@@ -309,18 +309,32 @@ bool COrvoApp::OnInit() {
     }
     docTemplate->SetParentFrame(frame_);
     SetTopWindow(frame_);
-    BindShowSeconds();
+    BindViewToggles();
     // What every window must follow reaches them through the session, which knows none of them.
     session_.listeners.push_back([this](tarvella::SessionChange change) {
+        using tarvella::SessionChange;
         ForEachReportView(*docManager_, [change](COrvoView& view) {
-            // Precise instants move every chart's Sun, as a new ayanamsa does.
-            if (change == tarvella::SessionChange::ShowSeconds) {
-                view.ShowSecondsChanged();
-            } else {
-                view.AyanamsaChanged();
+            switch (change) {
+                case SessionChange::ShowSeconds:
+                    view.ShowSecondsChanged();
+                    break;
+                case SessionChange::Timeline:
+                    view.TimelineToggled();
+                    break;
+                case SessionChange::Clock:
+                    view.ClockTicked();
+                    break;
+                // Precise instants move every chart's Sun, as a new ayanamsa does.
+                case SessionChange::Ayanamsa:
+                case SessionChange::Precise:
+                    view.AyanamsaChanged();
+                    break;
             }
         });
     });
+    clock_.Bind(wxEVT_TIMER,
+                [this](wxTimerEvent&) { session_.Tell(tarvella::SessionChange::Clock); });
+    clock_.Start(60 * 1000);
     if (Printing()) {
         wxDocument* doc = docManager_->CreateDocument(files_[0], wxDOC_SILENT);
         if (!doc) {
@@ -505,38 +519,40 @@ void COrvoApp::OnAbout(wxCommandEvent&) {
     ShowAboutBox(frame_);
 }
 
-// Repaints of the report shown: drawn off the screen, then through the window, and the run ends.
-void COrvoApp::BindShowSeconds() {
-    constexpr const char* kShowSecondsKey = "/View/ShowSeconds";
-    session_.showSeconds = wxConfigBase::Get()->ReadBool(kShowSecondsKey, false);
-    frame_->Bind(
-        wxEVT_MENU,
-        [this, kShowSecondsKey](wxCommandEvent& event) {
-            session_.showSeconds = event.IsChecked();
-            wxConfigBase::Get()->Write(kShowSecondsKey, session_.showSeconds);
-            session_.Tell(tarvella::SessionChange::ShowSeconds);
-        },
-        ID_VIEW_SECONDS);
-    frame_->Bind(
-        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Check(session_.showSeconds); },
-        ID_VIEW_SECONDS);
-
-    // View > Precise instants, kept here rather than in pref.vkp, whose format stays.
-    constexpr const char* kPreciseKey = "/View/PreciseInstants";
-    session_.precise = wxConfigBase::Get()->ReadBool(kPreciseKey, false);
-    frame_->Bind(
-        wxEVT_MENU,
-        [this, kPreciseKey](wxCommandEvent& event) {
-            session_.precise = event.IsChecked();
-            wxConfigBase::Get()->Write(kPreciseKey, session_.precise);
-            session_.Tell(tarvella::SessionChange::Precise);
-        },
-        ID_VIEW_PRECISE);
-    frame_->Bind(
-        wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Check(session_.precise); },
-        ID_VIEW_PRECISE);
+void COrvoApp::BindViewToggles() {
+    // The Precise instants key is kept here rather than in pref.vkp, whose format stays.
+    const struct {
+        int id;
+        const char* key;
+        bool tarvella::Session::*flag;
+        tarvella::SessionChange change;
+    } toggles[] = {
+        {ID_VIEW_SECONDS, "/View/ShowSeconds", &tarvella::Session::showSeconds,
+         tarvella::SessionChange::ShowSeconds},
+        {ID_VIEW_PRECISE, "/View/PreciseInstants", &tarvella::Session::precise,
+         tarvella::SessionChange::Precise},
+        {ID_VIEW_TIMELINE, "/View/Timeline", &tarvella::Session::timeline,
+         tarvella::SessionChange::Timeline},
+    };
+    for (const auto& t : toggles) {
+        session_.*t.flag = wxConfigBase::Get()->ReadBool(t.key, false);
+        frame_->Bind(
+            wxEVT_MENU,
+            [this, t](wxCommandEvent& event) {
+                session_.*t.flag = event.IsChecked();
+                // Kept at once: a run that ends by a signal or a crash keeps the choice too.
+                wxConfigBase::Get()->Write(t.key, session_.*t.flag);
+                wxConfigBase::Get()->Flush();
+                session_.Tell(t.change);
+            },
+            t.id);
+        frame_->Bind(
+            wxEVT_UPDATE_UI, [this, t](wxUpdateUIEvent& event) { event.Check(session_.*t.flag); },
+            t.id);
+    }
 }
 
+// Repaints of the report shown: drawn off the screen, then through the window, and the run ends.
 void COrvoApp::StartTiming() {
     auto* view = dynamic_cast<COrvoView*>(docManager_->GetCurrentView());
     if (!view) return;

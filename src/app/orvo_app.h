@@ -3,6 +3,7 @@
 #pragma once
 
 #include <wx/app.h>
+#include <wx/timer.h>
 
 #include <memory>
 #include <string>
@@ -43,8 +44,9 @@ class COrvoApp : public wxApp {
     bool Printing() const { return printOnPrinter_ || printToPdf_; }
     void PrintAndEnd(wxDocument& doc);
     void StartTiming();
-    // View > Show seconds, for every window, kept in the user's configuration.
-    void BindShowSeconds();
+    // View > Show seconds, Precise instants and Timeline, for every window, kept in the user's
+    // configuration.
+    void BindViewToggles();
     void OnAbout(wxCommandEvent& event);
     void OnUpdateLaterCommand(wxUpdateUIEvent& event);
 
@@ -52,6 +54,8 @@ class COrvoApp : public wxApp {
     std::unique_ptr<InstanceLink> instance_;
     std::unique_ptr<ModalDialogs> dialogs_;
     wxDocManager* docManager_ = nullptr;
+    // Moves the present moment on in every window, once a minute.
+    wxTimer clock_;
     CMainFrame* frame_ = nullptr;
     wxArrayString files_;
     bool splash_ = true;

@@ -20,6 +20,8 @@
 #include "app/orvo_printout.h"
 #include "app/print_settings_dialog.h"
 #include "app/report_window.h"
+#include "app/timeline_commands.h"
+#include "app/timeline_window.h"
 #include "document/chart_files.h"
 #include "view/print_pages.h"
 #include "view/report_layout.h"
@@ -46,15 +48,28 @@ COrvoView::COrvoView(tarvella::Session& session, wxMDIParentFrame* parentFrame)
              {ID_EXPORT_PERIODS, &COrvoView::OnExportPeriods},
              {ID_COPY_PLAIN_TEXT, &COrvoView::OnCopyAsPlainText},
              {ID_EMAIL_SCREEN, &COrvoView::OnEmailScreenAsText},
-             {ID_EMAIL_DATA_FILE, &COrvoView::OnEmailDataFile}}) {
+             {ID_EMAIL_DATA_FILE, &COrvoView::OnEmailDataFile},
+             {ID_EXPORT_TIMELINE, &COrvoView::OnExportTimeline}}) {
         Bind(wxEVT_MENU, handler, this, id);
     }
 }
 
 bool COrvoView::OnCreate(wxDocument* doc, long) {
     auto* frame = new CChildFrame(doc, this, parentFrame_);
-    canvas_ = new ReportWindow(*this, frame);
+    split_ = new ReportSplit(frame);
+    canvas_ = new ReportWindow(*this, split_);
     canvas_->SetExtent({kReportWidth, kReportHeight}, ZoomOfFrame());
+    timeline_ = new TimelineWindow(split_, session_,
+                                   {[this]() -> const ChartData& { return controller_.Chart(); },
+                                    [this](const ChartData& chart) {
+                                        controller_.Chart() = chart;
+                                        Walked();
+                                    },
+                                    [this](const std::string& text) {
+                                        if (CMainFrame* main = Main()) main->ShowPeriod(text);
+                                    }});
+    split_->SetPanes(canvas_, timeline_);
+    TimelineToggled();
     SetFrame(frame);
     frame->Show();
     Activate(true);
@@ -98,6 +113,8 @@ void COrvoView::Start() {
     ShowAyanamsa();
     OnChangeFilename();
     canvas_->Refresh();
+    timeline_->ChartChanged();
+    ShowNow();
 }
 
 void COrvoView::ShowAyanamsa() const {
@@ -146,6 +163,27 @@ std::string COrvoView::ShownText() {
 void COrvoView::ShowSecondsChanged() {
     measureExtent_ = true;
     if (canvas_) canvas_->Refresh(false);
+    if (timeline_) timeline_->ChartChanged();
+}
+
+void COrvoView::TimelineToggled() {
+    split_->ShowTimeline(session_.timeline);
+    ShowNow();
+}
+
+void COrvoView::ClockTicked() {
+    if (timeline_) timeline_->ClockTicked();
+    ShowNow();
+}
+
+void COrvoView::ShowNow() {
+    CMainFrame* main = Main();
+    if (!started_ || !main || GetDocumentManager()->GetCurrentView() != this) return;
+    // The pane comes with the timeline, so that the bar keeps its room for the prompts.
+    SunContext sun = session_.Sun();
+    main->ShowNow(session_.timeline
+                      ? NowStatusText(PeriodsAt(sun, controller_.Chart(), NowSeconds()))
+                      : std::string());
 }
 
 tarvella::ReportPoint COrvoView::ReportPointAt(wxPoint client) const {
@@ -244,6 +282,8 @@ void COrvoView::RedrawReport() {
     ShowStatus();
     canvas_->Scroll(0, 0);
     canvas_->Refresh(false);
+    timeline_->ChartChanged();
+    ShowNow();
 }
 
 void COrvoView::OnUpdate(wxView*, wxObject*) {
@@ -273,12 +313,20 @@ void COrvoView::OnChangeFilename() {
 }
 
 void COrvoView::OnActivateView(bool activate, wxView*, wxView*) {
-    if (activate) ShowTitle();
+    if (!activate) return;
+    ShowTitle();
+    ShowNow();
 }
 
 // Printing and preview.
 
 wxPrintout* COrvoView::OnCreatePrintout() {
+    wxPrintData& data = GetDocumentManager()->GetPageSetupDialogData().GetPrintData();
+    if (split_->IsSplit() && wxWindow::FindFocus() == timeline_) {
+        return TimelinePrintout(*timeline_, data,
+                                GetDocument()->GetUserReadableName().utf8_string());
+    }
+    TurnPageBack(data);
     return new COrvoPrintout(*this, true);
 }
 
@@ -327,6 +375,8 @@ void COrvoView::AyanamsaChanged() {
     controller_.ChartChanged();
     measureExtent_ = true;
     canvas_->Refresh(false);
+    timeline_->ChartChanged();
+    ShowNow();
 }
 
 void COrvoView::OnExportPeriods(wxCommandEvent&) {
@@ -345,4 +395,9 @@ void COrvoView::OnEmailScreenAsText(wxCommandEvent&) {
 
 void COrvoView::OnEmailDataFile(wxCommandEvent&) {
     MailDataFile(parentFrame_, Doc());
+}
+
+void COrvoView::OnExportTimeline(wxCommandEvent&) {
+    if (started_)
+        ExportTimeline(GetFrame(), session_, *timeline_, Doc().GetUserReadableName().utf8_string());
 }

@@ -21,6 +21,8 @@ class Mailer;
 class CMainFrame;
 class COrvoDoc;
 class ReportWindow;
+class TimelineWindow;
+class ReportSplit;
 class wxDocManager;
 class wxMDIParentFrame;
 class wxPrintout;
@@ -49,6 +51,10 @@ class COrvoView : public wxView {
     void ShowSecondsChanged();
     // The session's ayanamsa changed: the chart's Sun and the report follow.
     void AyanamsaChanged();
+    // View > Timeline changed: the timeline shows beside the report or goes.
+    void TimelineToggled();
+    // The present moment moved on: the timeline's line and the periods running now follow.
+    void ClockTicked();
 
     // Called after each drawing on the screen, with the time it took.
     std::function<void(double milliseconds)> onPainted;
@@ -89,11 +95,16 @@ class COrvoView : public wxView {
     void OnCopyAsPlainText(wxCommandEvent& event);
     void OnEmailScreenAsText(wxCommandEvent& event);
     void OnEmailDataFile(wxCommandEvent& event);
+    void OnExportTimeline(wxCommandEvent& event);
+    // The status bar's pane of the periods running now, when this window is the active one.
+    void ShowNow();
 
     tarvella::Session& session_;
     PeriodExportChoice exportChoice_;
     wxMDIParentFrame* parentFrame_;
     ReportWindow* canvas_ = nullptr;
+    ReportSplit* split_ = nullptr;  // the report above, the timeline below when shown
+    TimelineWindow* timeline_ = nullptr;
     tarvella::ReportController controller_;
     tarvella::PrintState print_;
     // Print jobs under way: a preview and a print started from it overlap.

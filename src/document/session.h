@@ -14,7 +14,7 @@
 namespace tarvella {
 
 // What changed for every window at once.
-enum class SessionChange { Ayanamsa, ShowSeconds, Precise };
+enum class SessionChange { Ayanamsa, ShowSeconds, Precise, Timeline, Clock };
 
 struct Session {
     SunEphemeris ephemeris;
@@ -24,6 +24,7 @@ struct Session {
     std::string prefFilePath;
     bool showSeconds = false;  // View > Show seconds, for every window
     bool precise = false;      // View > Precise instants, for every window
+    bool timeline = false;     // View > Timeline, for every window
     // Set when a signal asks the program to end: long work under way gives up as by Cancel.
     bool ending = false;
     // Long work under way that lets the event loop run (an export): the end waits for it.

@@ -174,6 +174,55 @@ error_line_scrolls_into_view)
     changed=$(compare -metric AE "$home/before.ppm" "$shot" null: 2>&1 || true)
     (( ${changed%% *} > 2000 )) || fail "the report did not scroll sideways ($changed pixels changed)"
     ;;
+timeline_follows_the_report)
+    # The bands of the periods the report shows: their box on the screen, "COUNT L T R B".
+    shown_bands() {
+        import -window root -depth 8 "ppm:$shot"
+        "$probe" "$shot" 255 214 90
+    }
+    wait_for_shown_bands() {  # until their box differs from "$1"
+        for _ in $(seq 1 50); do
+            read -r count left top right bottom < <(shown_bands)
+            (( count > 100 )) && [[ "$left $top $right $bottom" != "$1" ]] && return 0
+            sleep 0.15
+        done
+        fail "no bands of the report on the timeline (box $1)"
+    }
+    mkdir -p "$data"
+    chart_text 1999 1 >"$data/lastdata.vkt"
+    start --no-splash
+    wait_for_report
+    xdotool windowfocus --sync "$main"
+    xdotool key ctrl+t
+    # The report of the ADs: its twelve bands in the timeline's AD row.
+    wait_for_shown_bands ""
+    ad_box="$left $top $right $bottom" ad_top=$top ad_width=$(( right - left ))
+    xdotool mousemove $(( left + 4 )) $(( (top + bottom) / 2 )) click 1
+    wait_until 5 '[[ "$(line "$data/lastdata.vkt" 26)" == 2 ]]' || fail "level $(line "$data/lastdata.vkt" 26)"
+    [[ $(line "$data/lastdata.vkt" 22) == 0 ]] || fail "adIndex $(line "$data/lastdata.vkt" 22)"
+    # The mark follows: the twelve PDs of the first AD, a row lower and a twelfth as wide.
+    wait_for_shown_bands "$ad_box"
+    (( top > ad_top )) || fail "PDs marked at $top, the ADs at $ad_top"
+    (( right - left < ad_width / 6 )) || fail "PDs marked $(( right - left )) wide of $ad_width"
+    pd_box="$left $top $right $bottom" pd_width=$(( right - left ))
+    # The wheel zooms about the pointer: the same PDs spread wider.
+    xdotool mousemove $(( left + 2 )) $(( (top + bottom) / 2 ))
+    for _ in 1 2 3 4 5 6 7 8; do xdotool click 4; sleep 0.05; done
+    wait_for_shown_bands "$pd_box"
+    (( right - left > 4 * pd_width )) || fail "zoomed PDs $(( right - left )) wide of $pd_width"
+    # A click on the eleventh of them, as in the report: the SDs of the 11th PD of the 1st AD.
+    xdotool mousemove $(( left + (right - left) * 21 / 24 )) $(( (top + bottom) / 2 )) click 1
+    wait_until 5 '[[ "$(line "$data/lastdata.vkt" 26)" == 3 ]]' || fail "level $(line "$data/lastdata.vkt" 26)"
+    [[ $(line "$data/lastdata.vkt" 22) == 0 && $(line "$data/lastdata.vkt" 23) == 10 ]] ||
+        fail "path $(line "$data/lastdata.vkt" 22) $(line "$data/lastdata.vkt" 23)"
+    # The timeline comes back open at the next start, even after a run that did not end well.
+    stop_all
+    grep -qx "Timeline=1" "$home/.config/tarvella.conf" || fail "not remembered open"
+    start --no-splash
+    wait_for_report
+    md_band() { import -window root -depth 8 "ppm:$shot"; "$probe" "$shot" 250 228 178 | cut -d' ' -f1; }
+    wait_until 5 '(( $(md_band) > 1000 ))' || fail "the timeline did not come back"
+    ;;
 *)
     fail "no test $test"
     ;;

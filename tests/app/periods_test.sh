@@ -87,6 +87,35 @@ PY
         fail "not cancelled: $(grep -v dconf "$home/stderr")"
     [[ $(ls "$home/out") == $'chart.csv\nchart.json' ]] || fail "files left: $(ls "$home/out")"
     ;;
+exports_timeline)
+    # File > Export timeline, by the name's extension: a PNG image, then an SVG drawing whose
+    # bands name their periods.
+    export_timeline() {
+        focus_main
+        xdotool key --delay 300 alt+f i
+        wait_window "^Export timeline$"
+        xdotool key ctrl+a
+        xdotool type --delay 20 "$1"
+        xdotool key Return
+        wait_for 10 grep -qF "The timeline was written to \"$1\"." "$home/stderr" ||
+            fail "not written: $(cat "$home/stderr")"
+    }
+    printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 \
+        1 4 0.000000 4.000000 3 2001 4 5 9 1 2 >"$home/chart.vkt"
+    start "$home/chart.vkt"
+    wait_for_report
+    export_timeline "$home/out/chart.png"
+    [[ $(head -c 8 "$home/out/chart.png" | od -An -tx1 | tr -d ' \n') == 89504e470d0a1a0a ]] ||
+        fail "not a PNG"
+    export_timeline "$home/out/chart.svg"
+    /usr/bin/python3 - "$home/out/chart.svg" <<'PY' || fail "not the timeline's SVG"
+import sys, xml.etree.ElementTree as ET
+ns = "{http://www.w3.org/2000/svg}"
+titles = [t.text for t in ET.parse(sys.argv[1]).iter(ns + "title")]
+assert any(t.startswith("1st AD") for t in titles), titles[:5]
+PY
+    [[ $(ls -A "$home/out") == $'chart.png\nchart.svg' ]] || fail "files left: $(ls -A "$home/out")"
+    ;;
 export_fails_and_keeps_the_old_file)
     printf '%s\r\n' 4002 1970 4 4 17 50.000000 0 5 30.000000 -5.500000 1999 8 22 12 10.000000 \
         1 4 0.000000 4.000000 3 2001 4 5 9 1 2 >"$home/chart.vkt"
