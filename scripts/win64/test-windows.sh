@@ -103,6 +103,11 @@ printf '%s\n' "places pune" "places paulo" "places Springfield" "places Bombay" 
   "report --birth-place Poona --event-place Springfield,Missouri --level 6" \
   "periods $work/charts/chart-1.vkt --depth 2 --birth-place Springfield,37.215,-93.298" \
   "report --birth-place Springfield" "report --event-place Xqzzyville" >>"$work/periods.args"
+# The timeline's SVG, whole and over a day, and the periods running at an instant.
+printf '%s\n' "timeline $work/charts/chart-1.vkt --at 2026-12-10T00:00:00Z" \
+  "timeline --from 1999-08-22T00:00Z --to 1999-08-23T00:00Z --width 900 --at 1999-08-22T12:00Z" \
+  "now --at 1999-08-22T12:00:00Z" "now $work/charts/chart-2.vkt --at 2001-05-01T00:00Z --format json" \
+  >>"$work/periods.args"
 i=0
 while read -r args; do
   i=$((i + 1))
@@ -131,9 +136,9 @@ for ((j = 1; j <= i; ++j)); do
   fi
 done
 if [[ $differ -eq 0 ]]; then
-  ok "tarvella-cli.exe periods, zones and places: $i runs ($periods charts in three formats, half with named zones; the zone list; depth 5; places listed and reported by) byte for byte as on Linux"
+  ok "tarvella-cli.exe periods, zones, places, timeline and now: $i runs ($periods charts in three formats, half with named zones; the zone list; depth 5; places listed and reported by; the timeline's SVG; the periods at an instant) byte for byte as on Linux"
 else
-  bad "tarvella-cli.exe periods, zones and places: $differ of $i runs differ from Linux"
+  bad "tarvella-cli.exe periods, zones, places, timeline and now: $differ of $i runs differ from Linux"
 fi
 
 # The zip as a user unpacks it: the file type registered for this user points into it.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # gui.sh BUILD_WIN64 UNPACKED_ZIP WORK: tarvella.exe under Wine on an Xvfb display: it paints
 # the default chart's report, takes a chart that a later start hands over, opens "Enter Data"
-# and "Choose Ayanamsa", and Exit ends it with status 0; without its Sun table it gives the fatal message and status 0. Runs on the display
+# and "Choose Ayanamsa", shows the timeline, and Exit ends it with status 0; without its Sun table it gives the fatal message and status 0. Runs on the display
 # and in the WINEPREFIX it is given: Wine's desktop keeps the display its prefix started on.
 set -euo pipefail
 build=$1 folder=$(realpath "$2") work=$3
@@ -68,6 +68,15 @@ for pair in "ctrl+d:Enter Data" "ctrl+a:Choose Ayanamsa"; do
   wait_until 10 '[[ -z $(xdotool search --onlyvisible --name "^$title\$") ]]' ||
     fail "the dialog \"$title\" stayed open"
 done
+
+# View > Timeline below the report of the chart handed over (its PDs of the 1st AD): the MD's
+# band and the marked bands of the report's periods in their colours.
+xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+sleep 0.5
+xdotool key ctrl+t
+timeline_in() { import -window root -depth 8 "ppm:$shot"; "$probe" "$shot" "$@" | cut -d' ' -f1; }
+wait_until 15 '(( $(timeline_in 250 228 178) > 1000 && $(timeline_in 255 214 90) > 100 ))' ||
+  { import -window root "$work/timeline.png"; fail "no timeline (screen: $work/timeline.png)"; }
 
 xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
 sleep 0.5
