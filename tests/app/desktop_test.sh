@@ -215,6 +215,13 @@ timeline_follows_the_report)
     wait_until 5 '[[ "$(line "$data/lastdata.vkt" 26)" == 3 ]]' || fail "level $(line "$data/lastdata.vkt" 26)"
     [[ $(line "$data/lastdata.vkt" 22) == 0 && $(line "$data/lastdata.vkt" 23) == 10 ]] ||
         fail "path $(line "$data/lastdata.vkt" 22) $(line "$data/lastdata.vkt" 23)"
+    # With the focus on the timeline, Print Preview shows its page, without the report's
+    # print settings.
+    xdotool key --delay 300 alt+f v
+    wait_until 10 '[[ -n $(xdotool search --onlyvisible --name "^Print Preview$") ]]' ||
+        fail "no preview of the timeline"
+    [[ -z $(xdotool search --onlyvisible --name "^Settings for printing$") ]] ||
+        fail "the report's print settings for the timeline"
     # The timeline comes back open at the next start, even after a run that did not end well.
     stop_all
     grep -qx "Timeline=1" "$home/.config/tarvella.conf" || fail "not remembered open"
