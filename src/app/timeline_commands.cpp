@@ -25,7 +25,11 @@ namespace {
 constexpr int kExportWidth = 1200;
 constexpr int kPrintWidth = 1400;
 
-std::string PngBytes(const TimelineLayout& layout) {
+// A wx built without libpng writes the SVG alone.
+constexpr bool kPng = wxUSE_LIBPNG != 0;
+
+std::string PngBytes([[maybe_unused]] const TimelineLayout& layout) {
+#if wxUSE_LIBPNG
     wxBitmap bitmap(layout.view.width, layout.view.height, 24);
     {
         wxMemoryDC dc(bitmap);
@@ -39,6 +43,9 @@ std::string PngBytes(const TimelineLayout& layout) {
     std::string bytes(out.GetSize(), '\0');
     out.CopyTo(bytes.data(), bytes.size());
     return bytes;
+#else
+    return {};
+#endif
 }
 
 std::string SvgBytes(const TimelineLayout& layout) {
@@ -76,16 +83,17 @@ std::optional<wxPrintOrientation>& Turned() {
 
 void ExportTimeline(wxWindow* parent, Session& session, TimelineWindow& timeline,
                     const std::string& documentName) {
-    wxFileDialog files(parent, "Export timeline", "",
-                       wxFileName(wxString::FromUTF8(documentName)).GetName() + ".svg",
-                       "SVG drawings (*.svg)|*.svg|PNG images (*.png)|*.png",
-                       wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    wxFileDialog files(
+        parent, "Export timeline", "",
+        wxFileName(wxString::FromUTF8(documentName)).GetName() + ".svg",
+        kPng ? "SVG drawings (*.svg)|*.svg|PNG images (*.png)|*.png" : "SVG drawings (*.svg)|*.svg",
+        wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (files.ShowModal() != wxID_OK || session.ending) return;
     wxFileName name(files.GetPath());
     // A name typed without its extension takes the one of the type chosen.
     if (name.GetExt().empty()) name.SetExt(files.GetFilterIndex() == 1 ? "png" : "svg");
     const wxString path = name.GetFullPath();
-    const bool png = name.GetExt().Lower() == "png";
+    const bool png = kPng && name.GetExt().Lower() == "png";
     const wxSize shown = timeline.GetClientSize();
     const TimelineLayout layout = timeline.LayoutAt(
         std::max(timeline.IsShownOnScreen() ? shown.x : 0, kExportWidth), kTimelineHeight);
