@@ -173,6 +173,7 @@ CMainFrame::CMainFrame(wxDocManager* manager, const wxRect& rect)
     Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
         event.Skip();
         CallAfter(&CMainFrame::FitNotices);
+        CallAfter(&CMainFrame::FitPanes);
     });
 }
 
@@ -331,7 +332,12 @@ void CMainFrame::FitPanes() {
     const auto fit = [&](const wxString& text) {
         return text.empty() ? 0 : status->GetTextExtent(text).x + FromDIP(16);
     };
-    const int widths[kPanes] = {-1, fit(now_), fit(ayanamsa_), 40, 40, 40};
+    // The periods running now take their width, but leave the prompts at least half of what the
+    // ayanamsa and the keys leave: the period pointed at is told there.
+    const int ayanamsa = fit(ayanamsa_);
+    const int room = status->GetClientSize().x - ayanamsa - 3 * 40;
+    const int now = std::min(fit(now_), std::max(0, room / 2));
+    const int widths[kPanes] = {-1, now, ayanamsa, 40, 40, 40};
     status->SetStatusWidths(kPanes, widths);
     status->SetStatusText(now_, kNowPane);
     status->SetStatusText(ayanamsa_, kAyanamsaPane);
