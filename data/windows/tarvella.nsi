@@ -73,11 +73,15 @@ SectionEnd
 
 Section "Uninstall"
   Delete "$SMPROGRAMS\${APP}.lnk"
-  # The file type only while it is still ours: another program may have taken *.vkt since.
-  ReadRegStr $0 HKCU "Software\Classes\.vkt" ""
-  StrCmp $0 "${CLASS}" 0 +2
-    DeleteRegKey HKCU "Software\Classes\.vkt"
-  DeleteRegKey HKCU "Software\Classes\${CLASS}"
+  # The file type only while it opens this copy: an unpacked zip's register-vkt.cmd, or another
+  # program, may have taken it since.
+  ReadRegStr $1 HKCU "Software\Classes\${CLASS}\shell\open\command" ""
+  StrCmp $1 '"$INSTDIR\bin\tarvella.exe" "%1"' 0 type_done
+    ReadRegStr $0 HKCU "Software\Classes\.vkt" ""
+    StrCmp $0 "${CLASS}" 0 +2
+      DeleteRegKey HKCU "Software\Classes\.vkt"
+    DeleteRegKey HKCU "Software\Classes\${CLASS}"
+  type_done:
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
   !include "${UNFILES}"
