@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Cross-builds the third-party libraries for 64-bit Windows from Debian's own source packages:
-# wxWidgets 3.2 (msw port, static, base+core+net only), cctz, GoogleTest, libical and
-# nlohmann-json. Each lands in
+# wxWidgets 3.2 (msw port, static, base+core+net only, with zlib and libpng for its PNG handler),
+# cctz, GoogleTest, libical and nlohmann-json. Each lands in
 # $CACHE/<package>-<version>-<compiler version>, so a later run with the same packages builds
-# nothing. Prints the cache directory's root on its last line.
+# nothing; wxWidgets' name holds the versions of zlib and libpng too, which live in its prefix.
+# Prints the cache directory's root on its last line.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 CACHE=${TARVELLA_WIN64_CACHE:-$HOME/.cache/tarvella-win64}
@@ -16,18 +17,36 @@ nice=(nice -n 19)
 log() { echo "win64 deps: $*" >&2; }
 
 gcc_version=$($CXX -dumpfullversion)
+# The source package's versions that apt knows, newest first.
+src_versions() {
+  apt-cache showsrc "$1" 2>/dev/null | sed -n 's/^Version: //p' | sort -Vru
+}
 src_version() {
   local v
-  v=$(apt-cache showsrc "$1" 2>/dev/null | sed -n 's/^Version: //p' | sort -V | tail -1)
+  v=$(src_versions "$1" | head -1)
   [[ -n $v ]] || { echo "no source package $1 (apt-cache showsrc)" >&2; exit 1; }
-  echo "$v"
+  # An epoch's colon would split the prefix in PKG_CONFIG_LIBDIR.
+  echo "${v#*:}"
 }
 
 # Unpacks package $1 into $2 (fresh).
 fetch() {
   local pkg=$1 dest=$2 work
   work=$(mktemp -d "$CACHE/fetch-$pkg.XXXXXX")
-  if ! (cd "$work" && apt-get source -qq "$pkg" >/dev/null 2>&1); then
+  # The newest version first; one the archive lacks (a security update whose files the mirror does
+  # not carry) gives way to the newest older one it has whole, with Debian's patches.
+  local v got=
+  for v in $(src_versions "$pkg"); do
+    if (cd "$work" && apt-get source -qq "$pkg=$v" >/dev/null 2>&1); then
+      got=$v
+      break
+    fi
+  done
+  if [[ -n $got && $got != "$(src_versions "$pkg" | head -1)" ]]; then
+    log "$pkg: the archive lacks the newest source, built from $got"
+  fi
+  fetched=$pkg=${got:-upstream}
+  if [[ -z $got ]]; then
     # The archive may lack the Debian part of a source package (seen here: libical3's
     # debian.tar.xz); the upstream tarball, which apt checked against the archive's index, is then
     # built as it is, without Debian's patches.
@@ -47,21 +66,52 @@ mkdir -p "$CACHE"
 # The source versions, which key the cache, are known only once apt has deb-src entries.
 "$here/deb-src.sh"
 
+# zlib and libpng, static, into the prefix $1 that wxWidgets is then built into: its wx-config
+# then links them from there. $1/sources names the source versions built, which the prefix's name,
+# the newest that apt lists, may not be.
+build_png() {
+  local prefix=$1 src
+  src=$CACHE/build/zlib
+  fetch zlib "$src"
+  mkdir -p "$prefix"
+  echo "$fetched" >"$prefix/sources"
+  # zlib's own configure takes the target from CHOST, and builds only the static library.
+  (cd "$src" && CHOST=$host AR=$host-ar RANLIB=$host-ranlib "${nice[@]}" ./configure --static \
+      --prefix="$prefix" >"$src/configure.log" 2>&1 &&
+    "${nice[@]}" make -j"$jobs" libz.a >"$src/build.log" 2>&1 &&
+    make install >>"$src/build.log" 2>&1) ||
+    { tail -n 30 "$src/configure.log" "$src/build.log" 2>/dev/null; exit 1; }
+  src=$CACHE/build/libpng1.6
+  fetch libpng1.6 "$src"
+  echo "$fetched" >>"$prefix/sources"
+  mkdir -p "$src/build-msw"
+  (cd "$src/build-msw" && "${nice[@]}" ../configure --host=$host --build=x86_64-linux-gnu \
+      --prefix="$prefix" --disable-shared --enable-static \
+      CPPFLAGS="-I$prefix/include" LDFLAGS="-L$prefix/lib" >"$src/configure.log" 2>&1 &&
+    "${nice[@]}" make -j"$jobs" >"$src/build.log" 2>&1 && make install >>"$src/build.log" 2>&1) ||
+    { tail -n 30 "$src/configure.log" "$src/build.log" 2>/dev/null; exit 1; }
+}
+
 build_wx() {
   local version prefix src
   version=$(src_version wxwidgets3.2)
-  prefix=$CACHE/wxwidgets3.2-$version-gcc$gcc_version
+  # A new zlib or libpng, or a cache made before wxWidgets had them, builds it all anew.
+  prefix=$CACHE/wxwidgets3.2-$version-zlib$(src_version zlib)-png$(src_version libpng1.6)-gcc$gcc_version
   [[ -f $prefix/.done ]] && { echo "$prefix"; return; }
-  log "building wxWidgets $version (a long while, at low priority)"
+  log "building zlib, libpng and wxWidgets $version (a long while, at low priority)"
+  rm -rf "$prefix"
+  build_png "$prefix"
   src=$CACHE/build/wxwidgets3.2
   fetch wxwidgets3.2 "$src"
+  echo "$fetched" >>"$prefix/sources"
   mkdir -p "$src/build-msw"
-  # Debian's source has zlib, libpng, libjpeg, libtiff and expat taken out; Tarvella needs none of
-  # them (its icons are SVG, drawn by the bundled nanosvg), so they are configured away, and with
-  # them the XML and XRC libraries and the SVG file DC, which needs libpng.
+  # Debian's source has zlib, libpng, libjpeg, libtiff and expat taken out; zlib and libpng come
+  # from their own source packages (wxImage writes PNG), the others Tarvella does not need, so they
+  # are configured away, and with them the XML and XRC libraries and the SVG file DC.
   (cd "$src/build-msw" && "${nice[@]}" ../configure --host=$host --build=x86_64-linux-gnu \
       --prefix="$prefix" --with-msw --disable-shared --enable-unicode \
-      --without-libpng --without-libjpeg --without-libtiff --without-zlib --without-expat \
+      --with-libpng=sys --with-zlib=sys CPPFLAGS="-I$prefix/include" LDFLAGS="-L$prefix/lib" \
+      --without-libjpeg --without-libtiff --without-expat \
       --without-liblzma --without-libcurl --without-opengl --with-regex=builtin \
       --disable-xrc --disable-html --disable-aui --disable-richtext --disable-stc \
       --disable-ribbon --disable-propgrid --disable-webview --disable-mediactrl \

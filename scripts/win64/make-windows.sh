@@ -46,3 +46,29 @@ sed 's/$/\r/' README.md >"$stage/README.txt"
 sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
 (cd dist && zip -qr -X "$name.zip" "$name")
 echo "dist/$name.zip: $(du -h "dist/$name.zip" | cut -f1)"
+
+# The installer, of the same folder without the register scripts: it registers the file type
+# itself. What it installs is listed file by file, and the uninstaller removes that list, each
+# folder after what it held, so that nothing else in them goes.
+lists=$build/installer
+rm -rf "$lists"
+mkdir -p "$lists"
+(cd "$stage" && find . -mindepth 1 -type f ! -name '*-vkt.cmd' | LC_ALL=C sort) >"$lists/files"
+# A path as NSIS reads it below $INSTDIR: backslashes, and "$" doubled.
+win='function win(p) { sub(/^\.\/?/, "", p); gsub(/\//, "\\", p); gsub(/\$/, "$$", p); return p }'
+awk -v stage="$top/$stage" "$win"'
+  { dir = $0; sub(/\/[^\/]*$/, "", dir)
+    if (dir != last) printf "SetOutPath \"$INSTDIR%s\"\n", dir == "." ? "" : "\\" win(dir)
+    last = dir
+    printf "File \"%s/%s\"\n", stage, substr($0, 3) }' "$lists/files" >"$lists/files.nsh"
+{
+  awk "$win"' { printf "Delete \"$INSTDIR\\%s\"\n", win($0) }' "$lists/files"
+  (cd "$stage" && find . -mindepth 1 -type d | LC_ALL=C sort -r) |
+    awk "$win"' { printf "RMDir \"$INSTDIR\\%s\"\n", win($0) }'
+} >"$lists/unfiles.nsh"
+setup=dist/$name-setup.exe
+makensis -V2 -NOCD "-DVERSION=$version" "-DSTAGE=$top/$stage" "-DOUTFILE=$top/$setup" \
+  "-DFILES=$top/$lists/files.nsh" "-DUNFILES=$top/$lists/unfiles.nsh" \
+  "-DSIZE_KB=$(du -sk "$stage" | cut -f1)" "-DICON=$top/$build/src/app/tarvella.ico" \
+  data/windows/tarvella.nsi >"$lists/makensis.log" 2>&1 || { cat "$lists/makensis.log"; exit 1; }
+echo "$setup: $(du -h "$setup" | cut -f1)"

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # make test-windows: the Windows build under Wine, in a fresh Wine prefix: the unit tests; the
 # reports of tarvella-cli.exe against the Linux tarvella-cli, byte for byte, for random charts at
-# every level, and its periods, zones and places; the zip's file-type command; and the program on Xvfb (see tests/windows/gui.sh).
+# every level, and its periods, zones and places; the zip's file-type command; PNG through
+# wxWidgets; the program on Xvfb (see tests/windows/gui.sh); and the installer (see
+# tests/windows/installer.sh).
 set -euo pipefail
 # One X display for the whole run: Wine's desktop process, started with the prefix, keeps the
 # display it started with.
@@ -168,11 +170,31 @@ else
   bad "the unpacked zip's tarvella-cli.exe with --birth-place: $(head -c 300 "$work/zip-place.txt")"
 fi
 
+# PNG through wxWidgets' own handler, which needs the cross-built libpng and zlib; Linux reads the
+# file as the PNG it wrote.
+png=$work/check.png
+if (cd "$build" && wine bin/png_check.exe "$(winepath -w "$png")" >"$work/png.log" 2>&1) &&
+   [[ $(identify -format '%m %w %h %A' "$png" 2>/dev/null) == "PNG 67 45 "@(True|Blend) ]]; then
+  ok "png_check.exe: $(tr -d '\r' <"$work/png.log"), and Linux reads it as a 67x45 PNG with alpha"
+else
+  cat "$work/png.log"
+  bad "png_check.exe: PNG under Wine ($(identify "$png" 2>&1 | head -c 200))"
+fi
+
 # The program itself on a virtual display.
 if tests/windows/gui.sh "$build" "$folder" "$work/gui"; then
   ok "tarvella.exe on Xvfb (tests/windows/gui.sh)"
 else
   bad "tarvella.exe on Xvfb (tests/windows/gui.sh)"
+fi
+
+# The installer, into a prefix of its own, so that whatever it leaves shows.
+setup=$(ls -t dist/tarvella-*-win64-setup.exe | head -1)
+if WINEPREFIX=$top/$build/wineprefix-setup tests/windows/installer.sh "$setup" "$folder" \
+     "$work/charts" "$work/installer"; then
+  ok "$(basename "$setup"): silent install, the installed tarvella-cli.exe as on Linux, the file type, the Start menu entry, a chart opened by the registered command, silent uninstall leaving only the user's data (tests/windows/installer.sh)"
+else
+  bad "$(basename "$setup") (tests/windows/installer.sh)"
 fi
 
 echo "windows: $passed passed, $failed failed"

@@ -1,7 +1,15 @@
 // Windows: the hand-over goes over DDE, wx's IPC there, under the lock's name.
+// wx/ipc.h takes DDE only where wx/defs.h has told it the platform first; included on its own it
+// takes TCP, whose server takes the lock's name for a port it cannot resolve and listens where no
+// later start ever finds it.
+#include <wx/defs.h>
 #include <wx/ipc.h>
 #include <wx/log.h>
 #include <wx/tokenzr.h>
+
+#if !wxUSE_DDE_FOR_IPC
+#error "the hand-over must go over DDE: include wx/defs.h before wx/ipc.h"
+#endif
 
 #include "app/file_names.h"
 #include "app/instance.h"

@@ -68,8 +68,11 @@ long SystemLockWorld::LockOwner() {
     return 0;
 }
 
-// The mutex tells only whether it is held: asked anew, since its holder may have ended.
+// The mutex tells only whether it is held: asked anew, since its holder may have ended. Asked only
+// by a copy that does not hold it, whose own handle is let go first: while it is open the mutex
+// outlives the holder, and this copy would take its own handle for a running copy.
 bool SystemLockWorld::LockHeld() {
+    checks_.drop();
     return checks_.check(true);
 }
 
