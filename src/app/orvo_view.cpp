@@ -113,8 +113,7 @@ void COrvoView::Start() {
     ShowAyanamsa();
     OnChangeFilename();
     canvas_->Refresh();
-    timeline_->ChartChanged();
-    ShowNow();
+    FollowChart();
 }
 
 void COrvoView::ShowAyanamsa() const {
@@ -161,9 +160,10 @@ std::string COrvoView::ShownText() {
 }
 
 void COrvoView::ShowSecondsChanged() {
+    if (!canvas_) return;
     measureExtent_ = true;
-    if (canvas_) canvas_->Refresh(false);
-    if (timeline_) timeline_->ChartChanged();
+    canvas_->Refresh(false);
+    FollowChart();
 }
 
 void COrvoView::TimelineToggled() {
@@ -176,14 +176,16 @@ void COrvoView::ClockTicked() {
     ShowNow();
 }
 
+void COrvoView::FollowChart() {
+    timeline_->ChartChanged();
+    ShowNow();
+}
+
 void COrvoView::ShowNow() {
     CMainFrame* main = Main();
     if (!started_ || !main || GetDocumentManager()->GetCurrentView() != this) return;
     // The pane comes with the timeline, so that the bar keeps its room for the prompts.
-    SunContext sun = session_.Sun();
-    main->ShowNow(session_.timeline
-                      ? NowStatusText(PeriodsAt(sun, controller_.Chart(), NowSeconds()))
-                      : std::string());
+    main->ShowNow(session_.timeline ? timeline_->NowText() : std::string());
 }
 
 tarvella::ReportPoint COrvoView::ReportPointAt(wxPoint client) const {
@@ -282,8 +284,7 @@ void COrvoView::RedrawReport() {
     ShowStatus();
     canvas_->Scroll(0, 0);
     canvas_->Refresh(false);
-    timeline_->ChartChanged();
-    ShowNow();
+    FollowChart();
 }
 
 void COrvoView::OnUpdate(wxView*, wxObject*) {
@@ -375,8 +376,7 @@ void COrvoView::AyanamsaChanged() {
     controller_.ChartChanged();
     measureExtent_ = true;
     canvas_->Refresh(false);
-    timeline_->ChartChanged();
-    ShowNow();
+    FollowChart();
 }
 
 void COrvoView::OnExportPeriods(wxCommandEvent&) {

@@ -98,6 +98,8 @@ class COrvoView : public wxView {
     void OnExportTimeline(wxCommandEvent& event);
     // The status bar's pane of the periods running now, when this window is the active one.
     void ShowNow();
+    // The timeline and that pane follow a chart changed in any way.
+    void FollowChart();
 
     tarvella::Session& session_;
     PeriodExportChoice exportChoice_;

@@ -95,6 +95,11 @@ void TimelineWindow::ChartChanged() {
     Refresh(false);
 }
 
+std::string TimelineWindow::NowText() {
+    SunContext sun = session_.Sun();
+    return NowStatusText(PeriodsAt(sun, owner_.chart(), NowSeconds()));
+}
+
 void TimelineWindow::ClockTicked() {
     layout_.reset();
     if (IsShownOnScreen()) Refresh(false);

@@ -37,6 +37,8 @@ class TimelineWindow : public wxWindow {
     void ChartChanged();
     // The present line moves on.
     void ClockTicked();
+    // "Now: 5th AD / 6th PD / ...", or where the present lies beside the MD.
+    std::string NowText();
 
     // What the window shows, for printing and export.
     const tarvella::TimelineLayout& ShownLayout();
