@@ -78,9 +78,7 @@ Written ExportSeconds(SunContext& sun, const ChartData& chart, ExportFormat form
 
 int main() {
     bench::Fixture& f = bench::F();
-    ChartData chart = f.chart;
-    chart.dasaYears = 12;
-    chart.dasaStartYear = 2000;
+    ChartData chart = f.TwelveYearMd();
     SunContext sun{f.table, f.ayanamsa};
 
     const double tree = TreeSeconds(sun, chart);

@@ -23,6 +23,13 @@ struct Fixture {
         ComputeSunPosition(sun, chart.birth, chart.birthZone);
         ComputeSunPosition(sun, chart.event, chart.eventZone);
     }
+    // The default chart with a 12-year MD from 2000: the largest tree the table holds whole.
+    ChartData TwelveYearMd() const {
+        ChartData c = chart;
+        c.dasaYears = 12;
+        c.dasaStartYear = 2000;
+        return c;
+    }
 };
 
 inline Fixture& F() {

@@ -50,9 +50,7 @@ double Crossing(Ayanamsa& ayanamsa, double target, double from) {
 
 int main() {
     bench::Fixture& f = bench::F();
-    ChartData chart = f.chart;
-    chart.dasaYears = 12;
-    chart.dasaStartYear = 2000;
+    ChartData chart = f.TwelveYearMd();
     SunContext sun{f.table, f.ayanamsa};
 
     // The tree as the export walks it, best of several runs.

@@ -3,7 +3,6 @@
 #include <wx/dcbuffer.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdlib>
 
 #include "app/dc_report_canvas.h"
@@ -13,9 +12,6 @@ using namespace tarvella;
 
 namespace {
 
-// A notch of the wheel, and a press of plus or minus.
-constexpr double kWheelFactor = 1.25;
-constexpr double kKeyFactor = 2.0;
 // A press that moved less than this is a click, not a drag.
 constexpr int kClickSlop = 3;
 
@@ -91,7 +87,7 @@ void TimelineWindow::ChartChanged() {
     limits_ = limits;
     view_ = moved ? WholeMdView(limits_, view_.width, view_.height) : ClampView(view_, limits_);
     layout_.reset();
-    status_.clear();
+    pointed_.reset();  // its text may have changed with the chart
     Refresh(false);
 }
 
@@ -114,10 +110,13 @@ void TimelineWindow::ShowRange(const TimelineView& view) {
 
 void TimelineWindow::OnPaint(wxPaintEvent&) {
     wxAutoBufferedPaintDC dc(this);
+    // The drawing fills the window itself.
+    if (Ready()) {
+        DrawTimelineOn(dc, ShownLayout());
+        return;
+    }
     dc.SetBackground(wxBrush(GetBackgroundColour()));
     dc.Clear();
-    if (!Ready()) return;
-    DrawTimelineOn(dc, ShownLayout());
 }
 
 void TimelineWindow::OnSize(wxSizeEvent& event) {
@@ -135,7 +134,7 @@ void TimelineWindow::OnWheel(wxMouseEvent& event) {
         return;
     }
     const double notches = static_cast<double>(event.GetWheelRotation()) / event.GetWheelDelta();
-    ShowRange(ZoomAbout(view_, event.GetX(), std::pow(kWheelFactor, notches), limits_));
+    ShowRange(ViewAfterWheel(view_, event.GetX(), notches, limits_));
     Point(event.GetX(), event.GetY());
 }
 
@@ -174,65 +173,65 @@ void TimelineWindow::OnLeftUp(wxMouseEvent& event) {
 }
 
 void TimelineWindow::OnLeave(wxMouseEvent&) {
-    if (status_.empty()) return;
-    status_.clear();
-    owner_.status(status_);
+    if (!pointed_) return;
+    pointed_.reset();
+    owner_.status({});
 }
 
-// The status bar names the band under the pointer, as the report names its rows.
+// The status bar names the band under the pointer, as the report names its rows; its text is
+// made once as the pointer enters the band.
 void TimelineWindow::Point(int x, int y) {
     if (!started_) return;
+    const TimelineBand* band = BandAt(ShownLayout(), x, y);
+    std::optional<Pointed> pointed;
+    if (band) pointed = Pointed{band->period.tier, band->period.path};
+    if (pointed == pointed_) return;
+    pointed_ = pointed;
     std::string text;
-    if (const TimelineBand* band = BandAt(ShownLayout(), x, y)) {
+    if (band) {
         SunContext sun = session_.Sun();
         text = BandStatusText(sun, owner_.chart(), band->period, session_.showSeconds);
     }
-    if (text == status_) return;
-    status_ = text;
-    owner_.status(status_);
+    owner_.status(text);
 }
 
-void TimelineWindow::OnChar(wxKeyEvent& event) {
-    if (!Ready() || event.HasModifiers()) {
-        event.Skip();
-        return;
-    }
-    const int centre = (kTimelineGutter + view_.width) / 2;
-    const int step = std::max(1, (view_.width - kTimelineGutter) / 8);
-    switch (event.GetKeyCode()) {
+namespace {
+
+std::optional<TimelineKey> TimelineKeyOf(int key) {
+    switch (key) {
         case '+':
         case '=':
         case WXK_NUMPAD_ADD:
-            ShowRange(ZoomAbout(view_, centre, kKeyFactor, limits_));
-            break;
+            return TimelineKey::ZoomIn;
         case '-':
         case WXK_NUMPAD_SUBTRACT:
-            ShowRange(ZoomAbout(view_, centre, 1.0 / kKeyFactor, limits_));
-            break;
+            return TimelineKey::ZoomOut;
         case WXK_LEFT:
-            ShowRange(PanBy(view_, -step, limits_));
-            break;
+            return TimelineKey::Earlier;
         case WXK_RIGHT:
-            ShowRange(PanBy(view_, step, limits_));
-            break;
+            return TimelineKey::Later;
         case WXK_HOME:
-            ShowRange(WholeMdView(limits_, view_.width, view_.height));
-            break;
+            return TimelineKey::Whole;
         case 'n':
         case 'N':
-            ShowRange(CentreOn(view_, NowSeconds(), limits_));
-            break;
+            return TimelineKey::Now;
         case 'e':
-        case 'E': {
-            const ChartData& chart = owner_.chart();
-            if (double event = 0.0; MomentSeconds(chart.event, chart.eventZone, event)) {
-                ShowRange(CentreOn(view_, event, limits_));
-            }
-            break;
-        }
+        case 'E':
+            return TimelineKey::Event;
         default:
-            event.Skip();
+            return std::nullopt;
     }
+}
+
+}  // namespace
+
+void TimelineWindow::OnChar(wxKeyEvent& event) {
+    const std::optional<TimelineKey> key = TimelineKeyOf(event.GetKeyCode());
+    if (!key || event.HasModifiers() || !Ready()) {
+        event.Skip();
+        return;
+    }
+    ShowRange(ViewAfterKey(view_, *key, limits_, owner_.chart(), NowSeconds()));
 }
 
 // At the report's size from the start, as the report is made: GTK warns of its scrollbars laid

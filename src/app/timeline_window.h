@@ -6,6 +6,7 @@
 #include <wx/splitter.h>
 #include <wx/window.h>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -69,7 +70,13 @@ class TimelineWindow : public wxWindow {
     std::optional<int> pressX_;
     int dragX_ = 0;
     bool dragged_ = false;
-    std::string status_;
+    // The period the status bar names.
+    struct Pointed {
+        int tier = 0;
+        std::array<int, tarvella::kTreeTiers> path{};
+        bool operator==(const Pointed&) const = default;
+    };
+    std::optional<Pointed> pointed_;
 };
 
 // Draws a layout on a device context: the screen, a printed page, a bitmap.

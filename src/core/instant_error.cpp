@@ -166,24 +166,29 @@ bool PreciseTropicalLongitude(const SunEphemeris& ephemeris, const CivilInstant&
     return std::isfinite(longitude);
 }
 
+namespace {
+
+// The table's half day that holds `ut`, and where in the table ut lies; false outside it.
+bool IntervalOf(const SunContext& sun, const CivilInstant& ut, ErrorInterval& v, double& x) {
+    x = HalfDaysOf(ut);
+    return std::isfinite(x) &&
+           FindInterval(sun.ephemeris, static_cast<std::int64_t>(std::floor(x)), sun.precise, v);
+}
+
+}  // namespace
+
 double SearchErrorSeconds(const SunContext& sun, const CivilInstant& ut) {
     ErrorInterval v;
-    const double x = HalfDaysOf(ut);
-    if (!std::isfinite(x) ||
-        !FindInterval(sun.ephemeris, static_cast<std::int64_t>(std::floor(x)), sun.precise, v)) {
-        return kNaN;
-    }
+    double x = 0.0;
+    if (!IntervalOf(sun, ut, v, x)) return kNaN;
     return SearchError(sun, v, x, ut,
                        AyanamsaDailyStepBound(sun.ayanamsa, JulianDayOfDate(ut.date)));
 }
 
 double PositionErrorSeconds(const SunContext& sun, const CivilInstant& ut) {
     ErrorInterval v;
-    const double x = HalfDaysOf(ut);
-    if (!std::isfinite(x) ||
-        !FindInterval(sun.ephemeris, static_cast<std::int64_t>(std::floor(x)), sun.precise, v)) {
-        return kNaN;
-    }
+    double x = 0.0;
+    if (!IntervalOf(sun, ut, v, x)) return kNaN;
     return PolynomialError(v, x, sun.precise) / v.speed +
            (sun.precise ? kPreciseFloorSeconds : kDefaultFloorSeconds);
 }

@@ -42,22 +42,27 @@ std::string MomentText(const char* what, const ChartMoment& m, const ZoneSpec& z
 
 }  // namespace
 
-std::int64_t LocalSeconds(const Boundary& b) {
-    constexpr std::int64_t kDay = 86400;
-    auto s = static_cast<std::int64_t>(std::floor(b.hour * 3600.0));
+namespace {
+
+// LocalSeconds in ticks of 1/perSecond s.
+std::int64_t LocalTicks(const Boundary& b, std::int64_t perSecond) {
+    const std::int64_t minute = 60 * perSecond, day = 86400 * perSecond;
+    auto t =
+        static_cast<std::int64_t>(std::floor(b.hour * (3600.0 * static_cast<double>(perSecond))));
     const auto m = static_cast<std::int64_t>(std::floor(b.hour * 60.0 + 0.5));
-    s = std::clamp(s, 60 * m - 30, 60 * m + 29);
-    s = std::clamp<std::int64_t>(s, 0, kDay - 1);
-    return DayNumber({b.year, b.month, b.day}) * kDay + s;
+    t = std::clamp(t, minute * m - minute / 2, minute * m + minute / 2 - 1);
+    t = std::clamp<std::int64_t>(t, 0, day - 1);
+    return DayNumber({b.year, b.month, b.day}) * day + t;
+}
+
+}  // namespace
+
+std::int64_t LocalSeconds(const Boundary& b) {
+    return LocalTicks(b, 1);
 }
 
 std::int64_t LocalHundredths(const Boundary& b) {
-    constexpr std::int64_t kDay = 8640000;
-    auto h = static_cast<std::int64_t>(std::floor(b.hour * 360000.0));
-    const auto m = static_cast<std::int64_t>(std::floor(b.hour * 60.0 + 0.5));
-    h = std::clamp(h, 6000 * m - 3000, 6000 * m + 2999);
-    h = std::clamp<std::int64_t>(h, 0, kDay - 1);
-    return DayNumber({b.year, b.month, b.day}) * kDay + h;
+    return LocalTicks(b, 100);
 }
 
 BoundaryTexts FormatBoundary(const Boundary& b, bool seconds, bool hundredths) {

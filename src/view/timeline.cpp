@@ -599,6 +599,36 @@ TimelineView CentreOn(const TimelineView& view, double seconds, const TimelineLi
     return ClampView(v, limits);
 }
 
+TimelineView ViewAfterKey(const TimelineView& view, TimelineKey key, const TimelineLimits& limits,
+                          const ChartData& chart, double now) {
+    const int middle = (PlotLeft() + PlotRight(view)) / 2;
+    const int step = std::max(1, (PlotRight(view) - PlotLeft()) / 8);
+    double event = 0.0;
+    switch (key) {
+        case TimelineKey::ZoomIn:
+            return ZoomAbout(view, middle, 2.0, limits);
+        case TimelineKey::ZoomOut:
+            return ZoomAbout(view, middle, 0.5, limits);
+        case TimelineKey::Earlier:
+            return PanBy(view, -step, limits);
+        case TimelineKey::Later:
+            return PanBy(view, step, limits);
+        case TimelineKey::Whole:
+            return WholeMdView(limits, view.width, view.height);
+        case TimelineKey::Now:
+            return CentreOn(view, now, limits);
+        case TimelineKey::Event:
+            if (!MomentSeconds(chart.event, chart.eventZone, event)) return view;
+            return CentreOn(view, event, limits);
+    }
+    return view;
+}
+
+TimelineView ViewAfterWheel(const TimelineView& view, int x, double notches,
+                            const TimelineLimits& limits) {
+    return ZoomAbout(view, x, std::pow(1.25, notches), limits);
+}
+
 RunningPeriods PeriodsAt(SunContext& sun, const ChartData& chart, double seconds) {
     RunningPeriods r;
     r.seconds = seconds;

@@ -174,6 +174,18 @@ TimelineView PanBy(const TimelineView& view, int dx, const TimelineLimits& limit
 // The same span centred on an instant (the present moment, the event).
 TimelineView CentreOn(const TimelineView& view, double seconds, const TimelineLimits& limits);
 
+// The keys a timeline answers, without modifiers: plus, minus, Left, Right, Home, N and E.
+enum class TimelineKey { ZoomIn, ZoomOut, Earlier, Later, Whole, Now, Event };
+// The view after a key: zoomed in or out by 2 about the plot's middle, moved by an eighth of the
+// plot, the whole MD, or centred on the present moment `now` or on the chart's event (a chart
+// whose event holds no instant leaves the view where it is).
+TimelineView ViewAfterKey(const TimelineView& view, TimelineKey key, const TimelineLimits& limits,
+                          const ChartData& chart, double now);
+// The view after `notches` of the wheel at pixel column x: each zooms in by 1.25, a negative
+// count out.
+TimelineView ViewAfterWheel(const TimelineView& view, int x, double notches,
+                            const TimelineLimits& limits);
+
 // The periods running at an instant, the MD first, then one of each tier below it.
 struct RunningPeriods {
     enum class Where { Inside, Before, After, Unknown };

@@ -296,6 +296,21 @@ TEST_F(Timeline, ZoomPanAndCentreStayWithinTheMdAndTheTable) {
         EXPECT_EQ(out.from, whole.from);
         EXPECT_EQ(out.to, whole.to);
         EXPECT_EQ(ZoomAbout(v, 300, NAN, limits).from, v.from);
+        // The keys: in and out by 2 about the middle, an eighth of the plot, the whole, the event.
+        const TimelineView mid = ZoomAbout(whole, 600, 64.0, limits);
+        const TimelineView in2 = ViewAfterKey(mid, TimelineKey::ZoomIn, limits, chart, 0.0);
+        EXPECT_NEAR((mid.to - mid.from) / (in2.to - in2.from), 2.0, 1e-9);
+        const TimelineView back = ViewAfterKey(in2, TimelineKey::ZoomOut, limits, chart, 0.0);
+        EXPECT_NEAR(back.from, mid.from, 1e-3);
+        EXPECT_EQ(ViewAfterKey(mid, TimelineKey::Later, limits, chart, 0.0).from,
+                  PanBy(mid, (1200 - kTimelineGutter) / 8, limits).from);
+        EXPECT_EQ(ViewAfterKey(mid, TimelineKey::Whole, limits, chart, 0.0).from, whole.from);
+        EXPECT_EQ(ViewAfterWheel(mid, 700, 2.0, limits).to, ZoomAbout(mid, 700, 1.5625, limits).to);
+        double event = 0.0;
+        if (MomentSeconds(chart.event, chart.eventZone, event)) {
+            EXPECT_EQ(ViewAfterKey(mid, TimelineKey::Event, limits, chart, 0.0).from,
+                      CentreOn(mid, event, limits).from);
+        }
         // Every band at the end of the table stays within the plot.
         const TimelineLayout end = LayoutTimeline(sun_, chart, PanBy(v, 1 << 30, limits), 0, false);
         for (const TimelineRow& row : end.rows) {
